@@ -1,0 +1,7 @@
+// The options dialog.
+#include <windows.h>
+#include "options.h"
+
+void pluginConfig()
+{
+}

@@ -1,0 +1,31 @@
+// Module-wide data prepared at start-up and the plug-in record handed to the player.
+#ifndef PIPWICK_MODULE_H
+#define PIPWICK_MODULE_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+// The record the player receives from winampGetGeneralPurposePlugin: seven 32-bit fields.
+struct GeneralPurposePlugin {
+    int version;                 // interface version, 0x10
+    char* description;           // descriptionText
+    int (*init)();               // pluginInit
+    void (*config)();            // pluginConfig
+    void (*quit)();              // pluginQuit
+    HWND hostWindow;             // written by the player
+    HINSTANCE moduleInstance;    // written by the player
+};
+
+// The notice's balloon-capable layout is the one that ends before guidItem.
+const DWORD balloonNoticeSize = 488;
+
+extern GeneralPurposePlugin pluginRecord;   // handed to the player by address
+extern char descriptionText[128];           // "Quillfen (<file name>)"
+extern char settingsPath[MAX_PATH];         // "<module folder>\plugin.ini", or empty when it cannot be built
+extern char balloonTitle[64];               // string 2
+extern char tipFormat[128];                 // string 3, the two-line format
+extern NOTIFYICONDATAA balloonNotice;       // the one notice passed to the shell
+
+void moduleStartup(HINSTANCE instance);
+
+#endif

@@ -1,0 +1,82 @@
+// Module start-up, the exported entry and record, and the exported CPipwick.
+#include <windows.h>
+#include <mbstring.h>
+#include "module.h"
+#include "text.h"
+#include "lifecycle.h"
+#include "../options/options.h"
+#include "../resources/resource.h"
+
+static_assert(sizeof(GeneralPurposePlugin) == 7 * 4, "the player reads seven 32-bit fields");
+static_assert(NOTIFYICONDATAA_V2_SIZE == balloonNoticeSize, "balloon fields end at 488 bytes");
+
+GeneralPurposePlugin pluginRecord = { 0x10, descriptionText, pluginInit, pluginConfig, pluginQuit, nullptr, nullptr };
+char descriptionText[128];
+char settingsPath[MAX_PATH];
+char balloonTitle[64];
+char tipFormat[128];
+NOTIFYICONDATAA balloonNotice;
+
+static const char settingsFileName[] = "plugin.ini";
+
+// Settings go only into the module's own folder: with no folder in the path, or no room for the
+// file name after it, the path stays empty and the settings are neither read nor written.
+static void buildSettingsPath(char* modulePath, char* fileName)
+{
+    if (fileName == modulePath) return;
+    if ((fileName - modulePath) + static_cast<int>(sizeof settingsFileName) > MAX_PATH) return;
+    lstrcpyA(fileName, settingsFileName);
+    lstrcpyA(settingsPath, modulePath);
+}
+
+void moduleStartup(HINSTANCE instance)
+{
+    char modulePath[MAX_PATH];
+    DWORD length = GetModuleFileNameA(instance, modulePath, MAX_PATH);
+    if (length >= MAX_PATH) length = 0;   // a cut path names neither the file nor its folder
+    modulePath[length] = '\0';
+
+    char* fileName = reinterpret_cast<char*>(_mbsrchr(reinterpret_cast<unsigned char*>(modulePath), '\\'));
+    fileName = fileName ? fileName + 1 : modulePath;
+
+    char description[128] = "";
+    LoadStringA(instance, IDS_DESCRIPTION, description, sizeof description);
+    formatTextCut(descriptionText, sizeof descriptionText, description, fileName);
+
+    buildSettingsPath(modulePath, fileName);
+
+    LoadStringA(instance, IDS_BALLOON_TITLE, balloonTitle, sizeof balloonTitle);
+    LoadStringA(instance, IDS_TIP_FORMAT, tipFormat, sizeof tipFormat);
+
+    balloonNotice.cbSize = balloonNoticeSize;
+    balloonNotice.uID = 502;
+    balloonNotice.uFlags = NIF_INFO;
+    balloonNotice.dwInfoFlags = NIIF_INFO;
+    copyTextCut(balloonNotice.szInfoTitle, sizeof balloonNotice.szInfoTitle, balloonTitle);
+
+    DisableThreadLibraryCalls(instance);
+}
+
+// The module links without the C runtime's start-up code: this is its entry point.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) moduleStartup(instance);
+    return TRUE;
+}
+
+extern "C" GeneralPurposePlugin* winampGetGeneralPurposePlugin()
+{
+    return &pluginRecord;
+}
+
+// Exported for compatibility only; nobody calls it.
+class CPipwick {
+public:
+    CPipwick& operator=(const CPipwick& other);
+};
+
+CPipwick& CPipwick::operator=(const CPipwick& other)
+{
+    *reinterpret_cast<char*>(this) = *reinterpret_cast<const char*>(&other);
+    return *this;
+}

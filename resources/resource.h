@@ -1,0 +1,25 @@
+// Resource identifiers shared by the code and pipwick.rc.
+#ifndef PIPWICK_RESOURCE_H
+#define PIPWICK_RESOURCE_H
+
+// Strings (1-99); there is no string 4.
+#define IDS_DESCRIPTION       1
+#define IDS_BALLOON_TITLE     2
+#define IDS_TIP_FORMAT        3
+#define IDS_STOPPED           5
+#define IDS_PAUSED            6
+
+// Dialog (1000) and its controls (1000-1099).
+#define IDD_OPTIONS           1000
+#define IDC_ENABLED           1000
+#define IDC_FORMAT_SIMPLE     1001
+#define IDC_FORMAT_LINES      1002
+#define IDC_DURATION_EDIT     1003
+#define IDC_DURATION_SPIN     1004
+#define IDC_INTERVAL_EDIT     1005
+#define IDC_INTERVAL_SPIN     1006
+
+// Version (1).
+#define IDV_VERSION           1
+
+#endif

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Creates the project's private Wine prefix once: dialogs that end at once without a window manager,
+# crashes that end the process instead of opening a debugger dialog.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$top/build/wineprefix}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/.pipwick-ready" ] && exit 0
+mkdir -p "$WINEPREFIX"
+# Several tests may start at once on a new prefix: only one creates it.
+exec 9>"$WINEPREFIX.lock"
+flock 9
+[ -f "$WINEPREFIX/.pipwick-ready" ] && exit 0
+echo "make-prefix: creating $WINEPREFIX" >&2
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
+wineserver -w
+touch "$WINEPREFIX/.pipwick-ready"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building, testing and the demo need: the i686 MinGW-w64 cross compiler, 32-bit Wine,
+# Xvfb, the Russian and Japanese locales, doctest and ImageMagick. Idempotent and quick when all is present.
+set -euo pipefail
+
+need_pkgs=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth locales
+           doctest-dev imagemagick x11-utils)
+
+missing=()
+for p in "${need_pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || sudo_ dpkg --add-architecture i386
+    sudo_ apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive sudo_ apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Russian gives Wine code page 1251 and Russian resources; Japanese gives code page 932 for double-byte titles.
+for loc in ru_RU.UTF-8 ja_JP.UTF-8 en_US.UTF-8; do
+    if ! locale -a 2>/dev/null | grep -qix "${loc/UTF-8/utf8}"; then
+        sudo_ sed -i "s/^# *${loc} UTF-8/${loc} UTF-8/" /etc/locale.gen
+        grep -q "^${loc} UTF-8" /etc/locale.gen || echo "${loc} UTF-8" | sudo_ tee -a /etc/locale.gen >/dev/null
+        regen=1
+    fi
+done
+if [ "${regen:-0}" = 1 ]; then sudo_ locale-gen >/dev/null; fi
+echo "setup: ready"

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is missing, builds the DLL and the tests, runs every test under Wine.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$top"
+tools/setup.sh
+cmake --preset default >/dev/null
+cmake --build --preset default
+tools/make-prefix.sh
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset default "$@"
