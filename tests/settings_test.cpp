@@ -1,0 +1,120 @@
+// The settings file: defaults, what is read from a hand-edited file, and the exact bytes written.
+#include <doctest/doctest.h>
+#include <windows.h>
+#include <stdio.h>
+#include <string>
+#include "host.h"
+#include "../plugin/module.h"
+#include "../settings/settings.h"
+
+// Start-up builds this in the DLL; here each test points it at a scratch file.
+char settingsPath[MAX_PATH];
+
+namespace {
+
+std::string scratchIni(const char* tag)
+{
+    char folder[MAX_PATH];
+    makeScratchFolder(tag, folder, MAX_PATH);
+    std::string path = std::string(folder) + "\\plugin.ini";
+    lstrcpynA(settingsPath, path.c_str(), MAX_PATH);
+    return path;
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    REQUIRE(file);
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
+}
+
+std::string readFile(const std::string& path)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return "<no file>";
+    std::string bytes;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    fclose(file);
+    return bytes;
+}
+
+void setAll(LONG active, LONG simple, LONG sleep, LONG duration)
+{
+    settings.active = active;
+    settings.simple = simple;
+    settings.sleep = sleep;
+    settings.duration = duration;
+}
+
+}  // namespace
+
+TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s balloons")
+{
+    scratchIni("nofile");
+    setAll(7, 7, 7, 7);
+    readSettings();
+    CHECK(settings.active == 1);
+    CHECK(settings.simple == 1);
+    CHECK(settings.sleep == 500);
+    CHECK(settings.duration == 10000);
+}
+
+TEST_CASE("a hand-edited file: other sections ignored, values used as read, no usable interval means 500")
+{
+    std::string path = scratchIni("edited");
+    writeFile(path,
+              "[Other]\r\nActive=0\r\nSleep=9\r\n"
+              "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=20\r\nDuration=45000\r\n"
+              "[zoPipwick2]\r\nSleep=1\r\n");
+    readSettings();
+    CHECK(settings.active == 0);
+    CHECK(settings.simple == 0);
+    CHECK(settings.sleep == 20);
+    CHECK(settings.duration == 45000);
+
+    const char* const unusableIntervals[] = {"Sleep=0", "Sleep=-40", "Sleep=soon", "Sleep="};
+    for (const char* line : unusableIntervals) {
+        CAPTURE(line);
+        writeFile(path, std::string("[zoPipwick]\r\nSimple=abc\r\nDuration=-3\r\n") + line + "\r\n");
+        readSettings();
+        CHECK(settings.sleep == 500);
+        CHECK(settings.simple == 0);
+        CHECK(settings.duration == -3);
+        CHECK(settings.active == 1);
+    }
+}
+
+TEST_CASE("writing: a new file holds the section and the four keys in their order, nothing else")
+{
+    std::string path = scratchIni("new");
+    setAll(1, 0, 2500, 7000);
+    writeSettings();
+    CHECK(readFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\n");
+
+    // Rewriting keeps the order, replaces the values in place and leaves other sections alone.
+    writeFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");
+    setAll(0, 1, -5, 30000);
+    writeSettings();
+    CHECK(readFile(path) == "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=30000\r\nActive=0\r\nSimple=1\r\nSleep=-5\r\n");
+}
+
+TEST_CASE("with no settings path nothing is read or written anywhere")
+{
+    settingsPath[0] = '\0';
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    std::string stray = std::string(windows) + "\\plugin.ini";
+    DeleteFileA(stray.c_str());
+    DeleteFileA("plugin.ini");
+
+    setAll(0, 0, 100, 0);
+    writeSettings();
+    CHECK(readFile(stray) == "<no file>");
+    CHECK(readFile("plugin.ini") == "<no file>");
+    readSettings();
+    CHECK(settings.active == 1);
+    CHECK(settings.sleep == 500);
+}
