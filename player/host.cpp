@@ -34,9 +34,11 @@ void makeScratchFolder(const char* tag, char* folder, int size)
     static LONG counter;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    snprintf(folder, size, "%spipwick-%s-%lu-%ld", temp, tag, GetCurrentProcessId(),
-             InterlockedIncrement(&counter));
-    CreateDirectoryA(folder, nullptr);
+    // Wine reuses process ids from run to run: only a folder that did not exist yet is fresh.
+    do {
+        snprintf(folder, size, "%spipwick-%s-%lu-%lu-%ld", temp, tag, GetCurrentProcessId(), GetTickCount(),
+                 InterlockedIncrement(&counter));
+    } while (!CreateDirectoryA(folder, nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 bool copyPluginTo(const char* folder, const char* fileName, char* dllPath, int size)

@@ -1,16 +1,109 @@
-// The player's init and quit.
+// The player's init and quit, and applying confirmed settings. At most one watcher ever runs, and
+// the module outlives it: the thread holds its own reference on the module.
 #include <windows.h>
 #include "lifecycle.h"
+#include "module.h"
+#include "../settings/settings.h"
+#include "../watcher/watcher.h"
 
-int pluginInit()
+volatile LONG stopRequested;
+static HANDLE watcherThread;    // the running watcher, or null
+static HANDLE droppedWatcher;   // a watcher told to stop that may still be finishing its cycle
+
+static const DWORD droppedWatcherWait = 2000;   // re-enabling waits this long at most for the old one
+
+static DWORD WINAPI runWatcher(LPVOID module)
 {
+    watcherMain();
+    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
     return 0;
 }
 
+// Being queued is all it does: it ends the watcher's alertable pause.
+static VOID CALLBACK wakeWatcher(ULONG_PTR)
+{
+}
+
+static void requestStop()
+{
+    InterlockedExchange(&stopRequested, 1);
+    if (watcherThread) QueueUserAPC(wakeWatcher, watcherThread, 0);
+    if (droppedWatcher) QueueUserAPC(wakeWatcher, droppedWatcher, 0);
+}
+
+// The watcher's every poll is a message sent to this thread: answer them while waiting, or the two
+// threads wait for each other.
+static bool waitAnsweringMessages(HANDLE thread, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        DWORD left = elapsed < timeout ? timeout - elapsed : 0;
+        DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0) return true;
+        if (result != WAIT_OBJECT_0 + 1 || left == 0) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+static void closeHandleOf(HANDLE* thread)
+{
+    if (*thread) CloseHandle(*thread);
+    *thread = nullptr;
+}
+
+// Never two watchers: a dropped one that is still finishing must end before a new one starts.
+static bool droppedWatcherEnded()
+{
+    if (!droppedWatcher) return true;
+    if (!waitAnsweringMessages(droppedWatcher, droppedWatcherWait)) return false;
+    closeHandleOf(&droppedWatcher);
+    return true;
+}
+
+void startWatcher()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&runWatcher), &module);
+    watcherThread = CreateThread(nullptr, 0, runWatcher, module, 0, nullptr);
+    if (!watcherThread && module) FreeLibrary(module);
+}
+
+int pluginInit()
+{
+    readSettings();
+    balloonNotice.hWnd = pluginRecord.hostWindow;
+    balloonNotice.uTimeout = settings.duration;
+    if (settings.active) startWatcher();
+    else watcherThread = nullptr;
+    return 0;
+}
+
+// A stop ends the watcher's pause at once, so quit rarely waits; the wait stays bounded by one
+// interval, and a watcher still running after it keeps the module loaded until it ends.
 void pluginQuit()
 {
+    requestStop();
+    if (watcherThread) waitAnsweringMessages(watcherThread, static_cast<DWORD>(settings.sleep));
+    closeHandleOf(&watcherThread);
+    closeHandleOf(&droppedWatcher);
 }
 
 void applySettings()
 {
+    balloonNotice.uTimeout = settings.duration;
+    if (settings.active && !watcherThread) {
+        if (!droppedWatcherEnded()) return;   // still finishing: the next confirmed dialog tries again
+        InterlockedExchange(&stopRequested, 0);
+        startWatcher();
+        return;
+    }
+    if (!settings.active && watcherThread) {
+        requestStop();
+        closeHandleOf(&droppedWatcher);
+        droppedWatcher = watcherThread;
+        watcherThread = nullptr;
+    }
 }

@@ -1,0 +1,28 @@
+// Records the plug-in's calls to Shell_NotifyIconA by patching its import, then passes each call on.
+#ifndef STANDIN_RECORDER_H
+#define STANDIN_RECORDER_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+struct ShellCall {
+    DWORD message;             // NIM_*
+    NOTIFYICONDATAA notice;    // the notice as passed, its cbSize bytes; the rest zero
+    LONG poll;                 // play-state queries the player had answered by then
+    LARGE_INTEGER when;        // QueryPerformanceCounter at the call
+    BOOL result;               // what the shell answered
+};
+
+// Patches the module's import of SHELL32!Shell_NotifyIconA; false if it has none.
+bool recordShellCalls(HMODULE plugin);
+
+// Calls recorded since the last clear (at most maxShellCalls kept; the count goes on).
+const int maxShellCalls = 4096;
+LONG shellCallCount();
+const ShellCall& shellCall(LONG index);
+void clearShellCalls();
+
+// Called on the caller's thread (the watcher) after each recorded call.
+void observeShellCalls(void (*observer)(const ShellCall& call));
+
+#endif

@@ -1,0 +1,184 @@
+// The stand-in player's window: answers the play-state query and title reads from a script.
+#include <windows.h>
+#include <shellapi.h>
+#include "window.h"
+
+static const PollAnswer* pollScript;      // per-poll answers, or null
+static int pollScriptLength;
+static const TimelineEvent* timeline;     // answers by the clock, or null
+static int timelineLength;
+static DWORD timelineStart;
+static volatile LONG pollCount;           // play-state queries answered
+static volatile LONG titleReadCount;
+static LONG readsThisPoll;
+static int shownState;
+static const char* shownTitle = "";
+
+static const PollAnswer* answerForPoll(LONG poll)
+{
+    if (!pollScript || pollScriptLength == 0) return nullptr;
+    if (poll <= pollScriptLength) return &pollScript[poll - 1];
+    return &pollScript[pollScriptLength - 1];
+}
+
+static const TimelineEvent* eventNow()
+{
+    const TimelineEvent* current = nullptr;
+    DWORD elapsed = timelineElapsed();
+    for (int i = 0; i < timelineLength && timeline[i].at <= elapsed; ++i) current = &timeline[i];
+    return current;
+}
+
+static LRESULT answerPlayState()
+{
+    LONG poll = InterlockedIncrement(&pollCount);
+    readsThisPoll = 0;
+    if (const PollAnswer* answer = answerForPoll(poll)) shownState = answer->state;
+    else if (const TimelineEvent* event = eventNow()) shownState = event->state;
+    return shownState;
+}
+
+static const char* titleForRead()
+{
+    LONG poll = pollCount;
+    if (const PollAnswer* answer = answerForPoll(poll)) {
+        bool pastScript = poll > pollScriptLength;
+        bool settleRead = readsThisPoll++ > 0;
+        const char* settle = answer->settleTitle ? answer->settleTitle : answer->title;
+        return (pastScript || settleRead) ? settle : answer->title;
+    }
+    if (const TimelineEvent* event = eventNow()) return event->title ? event->title : "Winamp";
+    return "Winamp";
+}
+
+static LRESULT answerGetText(WPARAM size, LPARAM buffer)
+{
+    InterlockedIncrement(&titleReadCount);
+    shownTitle = titleForRead();
+    char* out = reinterpret_cast<char*>(buffer);
+    if (size == 0) return 0;
+    lstrcpynA(out, shownTitle, static_cast<int>(size));
+    return lstrlenA(out);
+}
+
+static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_USER:
+        if (lParam == 104) return answerPlayState();
+        return 0;
+    case WM_GETTEXT:
+        return answerGetText(wParam, lParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND createPlayerWindow()
+{
+    static ATOM windowClass;
+    if (!windowClass) {
+        WNDCLASSA description = {};
+        description.lpfnWndProc = playerWindowProc;
+        description.hInstance = GetModuleHandleA(nullptr);
+        description.lpszClassName = "Winamp v1.x";
+        description.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        description.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass = RegisterClassA(&description);
+    }
+    return CreateWindowA("Winamp v1.x", "Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116,
+                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void scriptPolls(const PollAnswer* answers, int count)
+{
+    pollScript = answers;
+    pollScriptLength = count;
+    timeline = nullptr;
+    pollCount = 0;
+    titleReadCount = 0;
+}
+
+void scriptTimeline(const TimelineEvent* events, int count)
+{
+    pollScript = nullptr;
+    timeline = events;
+    timelineLength = count;
+    timelineStart = GetTickCount();
+    pollCount = 0;
+    titleReadCount = 0;
+}
+
+DWORD timelineElapsed()
+{
+    return GetTickCount() - timelineStart;
+}
+
+LONG pollsAnswered() { return pollCount; }
+LONG titleReads() { return titleReadCount; }
+
+int currentPlayerState()
+{
+    if (const TimelineEvent* event = timeline ? eventNow() : nullptr) return event->state;
+    return shownState;
+}
+
+const char* currentPlayerTitle()
+{
+    if (const TimelineEvent* event = timeline ? eventNow() : nullptr) return event->title ? event->title : "Winamp";
+    return shownTitle;
+}
+
+static void dispatchPending()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool runPlayerUntilPolls(LONG polls, DWORD safetyTimeout)
+{
+    DWORD start = GetTickCount();
+    while (pollCount < polls) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= safetyTimeout) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, safetyTimeout - elapsed, QS_ALLINPUT);
+        dispatchPending();
+    }
+    return true;
+}
+
+void runPlayerFor(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+        dispatchPending();
+    }
+}
+
+static NOTIFYICONDATAA trayIcon(HWND window)
+{
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = window;
+    icon.uID = 502;
+    return icon;
+}
+
+bool addPlayerTrayIcon(HWND window)
+{
+    NOTIFYICONDATAA icon = trayIcon(window);
+    icon.uFlags = NIF_ICON | NIF_TIP;
+    icon.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    lstrcpynA(icon.szTip, "Winamp", sizeof icon.szTip);
+    return Shell_NotifyIconA(NIM_ADD, &icon) != FALSE;
+}
+
+void removePlayerTrayIcon(HWND window)
+{
+    NOTIFYICONDATAA icon = trayIcon(window);
+    Shell_NotifyIconA(NIM_DELETE, &icon);
+}

@@ -1,0 +1,52 @@
+// The stand-in player's main window: class "Winamp v1.x", with its play state and title from a script.
+#ifndef STANDIN_WINDOW_H
+#define STANDIN_WINDOW_H
+
+#include <windows.h>
+
+enum : int { StateStopped = 0, StatePlaying = 1, StatePaused = 3 };
+
+// What the player answers during one poll: the play state, the title at the first read, and the
+// title at every later read of the same poll (the settle re-read); null repeats the first.
+struct PollAnswer {
+    int state;
+    const char* title;
+    const char* settleTitle;
+};
+
+// What the player shows from a moment on, in milliseconds since the timeline started.
+struct TimelineEvent {
+    DWORD at;
+    int state;
+    const char* title;
+};
+
+HWND createPlayerWindow();
+
+// Per-poll answers for tests: poll n (counted from 1) gets answers[n-1]; polls past the end repeat
+// the last answer's state and settle title.
+void scriptPolls(const PollAnswer* answers, int count);
+
+// Answers by the clock, for the demo; the timeline starts now.
+void scriptTimeline(const TimelineEvent* events, int count);
+DWORD timelineElapsed();
+
+// The play-state queries answered so far (one per poll), and title reads.
+LONG pollsAnswered();
+LONG titleReads();
+
+// The state the player shows right now (timeline) or showed at the last poll (script).
+int currentPlayerState();
+const char* currentPlayerTitle();
+
+// Runs the player's message loop until `polls` queries have been answered; false on the safety time-out.
+bool runPlayerUntilPolls(LONG polls, DWORD safetyTimeout = 60000);
+
+// Runs the player's message loop for a while (the demo's timeline).
+void runPlayerFor(DWORD milliseconds);
+
+// Puts the player's own icon (id 502) in the notification area, where the system has one.
+bool addPlayerTrayIcon(HWND window);
+void removePlayerTrayIcon(HWND window);
+
+#endif

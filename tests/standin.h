@@ -1,0 +1,103 @@
+// A stand-in player with a fresh copy of the plug-in loaded, its shell calls recorded.
+#ifndef TESTS_STANDIN_H
+#define TESTS_STANDIN_H
+
+#include <doctest/doctest.h>
+#include <windows.h>
+#include <stdio.h>
+#include <string>
+#include "host.h"
+#include "recorder.h"
+#include "threads.h"
+#include "window.h"
+
+// Settings file of most tests: a short interval keeps them quick.
+const char quickSettings[] = "[zoPipwick]\r\nSleep=100\r\n";
+
+inline void writeTextFile(const std::string& path, const std::string& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    REQUIRE(file);
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
+}
+
+inline std::string readTextFile(const std::string& path)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return "<no file>";
+    std::string bytes;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    fclose(file);
+    return bytes;
+}
+
+struct StandInPlayer {
+    char folder[MAX_PATH];
+    char dllPath[MAX_PATH];
+    HWND window = nullptr;
+    LoadedPlugin plugin{};
+    ThreadList threadsBefore{};
+    bool running = false;
+
+    // settingsFile null: no plugin.ini. window: the player's window, or null to create one here.
+    explicit StandInPlayer(const char* settingsFile, const char* fileName = "gen_Pipwick.dll", HWND playerWindow = nullptr)
+    {
+        makeScratchFolder("player", folder, MAX_PATH);
+        REQUIRE(copyPluginTo(folder, fileName, dllPath, MAX_PATH));
+        if (settingsFile) writeTextFile(settingsPath(), settingsFile);
+        window = playerWindow ? playerWindow : createPlayerWindow();
+        REQUIRE(loadPlugin(dllPath, window, &plugin));
+        REQUIRE(recordShellCalls(plugin.module));
+        clearShellCalls();
+        listProcessThreads(&threadsBefore);
+    }
+
+    std::string settingsPath() const { return std::string(folder) + "\\plugin.ini"; }
+
+    void init(const PollAnswer* answers, int count)
+    {
+        scriptPolls(answers, count);
+        CHECK(plugin.record->init() == 0);
+        running = true;
+    }
+
+    void quit()
+    {
+        plugin.record->quit();
+        running = false;
+    }
+
+    ~StandInPlayer()
+    {
+        if (running) plugin.record->quit();
+        FreeLibrary(plugin.module);
+        DestroyWindow(window);
+    }
+};
+
+// The balloons raised so far, "poll:text" joined by " | ".
+inline std::string balloons()
+{
+    std::string all;
+    for (LONG i = 0; i < shellCallCount(); ++i) {
+        const ShellCall& call = shellCall(i);
+        if (!all.empty()) all += " | ";
+        all += std::to_string(call.poll) + ":" + call.notice.szInfo;
+    }
+    return all;
+}
+
+// Plays the script until every poll in it has had its effect (the next poll has begun), then quits.
+inline std::string balloonsFor(const PollAnswer* answers, int count, const char* settingsFile = quickSettings)
+{
+    StandInPlayer player(settingsFile);
+    player.init(answers, count);
+    REQUIRE(runPlayerUntilPolls(count + 1));
+    player.quit();
+    return balloons();
+}
+
+#endif

@@ -1,0 +1,221 @@
+// The plug-in in the stand-in player: which balloons appear when, the notice passed to the shell,
+// and the watcher's life from init to quit.
+#include "standin.h"
+#include <string.h>
+
+namespace {
+
+const char song[] = "12. Some Artist - Some Song - Winamp";
+const char songTip[] = " Some Artist - Some Song";
+const char nextSong[] = "13. Other Artist - Next Song - Winamp";
+const char nextTip[] = " Other Artist - Next Song";
+#define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
+
+// Waits (answering the player's messages) until a thread ends.
+bool threadEnds(DWORD threadId)
+{
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
+    if (!thread) return true;
+    DWORD result;
+    while ((result = MsgWaitForMultipleObjects(1, &thread, FALSE, 30000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    CloseHandle(thread);
+    return result == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+TEST_CASE("at the first poll: a stopped player raises nothing, a paused one the paused text, a playing one the song")
+{
+    const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
+    CHECK(balloonsFor(stopped, COUNT(stopped)) == "");
+    const PollAnswer paused[] = {{StatePaused, "Winamp"}};
+    CHECK(balloonsFor(paused, COUNT(paused)) == "1:Playback paused.");
+    const PollAnswer playing[] = {{StatePlaying, song}};
+    CHECK(balloonsFor(playing, COUNT(playing)) == std::string("1:") + songTip);
+}
+
+TEST_CASE("pause and resume of the same song shows the song, the paused text and the song again")
+{
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, song}, {StatePaused, song},
+                                 {StatePlaying, song}, {StatePlaying, nextSong}};
+    CHECK(balloonsFor(script, COUNT(script)) ==
+          std::string("1:") + songTip + " | 3:Playback paused. | 4:" + songTip + " | 5:" + nextTip);
+}
+
+TEST_CASE("a title that changes within the settle time raises nothing until one stays put")
+{
+    const PollAnswer script[] = {{StatePlaying, song, nextSong}, {StatePlaying, nextSong, song},
+                                 {StatePlaying, song}, {StatePlaying, song}};
+    CHECK(balloonsFor(script, COUNT(script)) == std::string("3:") + songTip);
+    // Each new title is read twice (first read and settle re-read); a known one once.
+    CHECK(titleReads() == 2 + 2 + 2 + 1 + 1);
+}
+
+TEST_CASE("stop and pause: stopped twice raises nothing, paused then stopped raises both texts")
+{
+    const PollAnswer script[] = {{StateStopped, "Winamp"}, {StateStopped, "Winamp"}, {StatePaused, "Winamp"},
+                                 {StatePaused, "Winamp"}, {StateStopped, "Winamp"}, {StateStopped, "Winamp"},
+                                 {StatePlaying, song}, {StateStopped, "Winamp"}};
+    CHECK(balloonsFor(script, COUNT(script)) ==
+          std::string("3:Playback paused. | 5:Playback stopped. | 7:") + songTip + " | 8:Playback stopped.");
+    CHECK(titleReads() == 2);   // the title is read only while playing
+}
+
+TEST_CASE("unknown play-state answers count as stopped, and a change between two of them raises it again")
+{
+    const PollAnswer script[] = {{StatePlaying, song}, {7, song}, {9, song}, {9, song}, {StateStopped, song},
+                                 {2, song}};
+    CHECK(balloonsFor(script, COUNT(script)) ==
+          std::string("1:") + songTip + " | 2:Playback stopped. | 3:Playback stopped. | 5:Playback stopped. | 6:Playback stopped.");
+}
+
+TEST_CASE("a title that names no song raises nothing and leaves the state unrecorded")
+{
+    const PollAnswer notASong[] = {{StateStopped, "Winamp"}, {StatePlaying, "Winamp"}, {StateStopped, "Winamp"}};
+    CHECK(balloonsFor(notASong, COUNT(notASong)) == "");
+
+    // A stream that connects and buffers between songs: the song shows again after the status titles.
+    const PollAnswer stream[] = {{StatePlaying, "[Connecting] 1. Radio - Winamp"}, {StatePlaying, song},
+                                 {StatePlaying, "[Buffer: 40%] 12. Some Artist - Some Song - Winamp"},
+                                 {StatePlaying, song}, {StatePlaying, "1. Radio [HTTP/1.1 503] - Winamp"},
+                                 {StatePaused, song}};
+    CHECK(balloonsFor(stream, COUNT(stream)) ==
+          std::string("2:") + songTip + " | 4:" + songTip + " | 6:Playback paused.");
+}
+
+TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings file")
+{
+    StandInPlayer player("[Other]\r\nSimple=1\r\n[zoPipwick]\r\nSimple=0\r\nSleep=100\r\nDuration=7000\r\n",
+                         "gen_Moved Elsewhere.dll");
+    const PollAnswer script[] = {{StatePlaying, song}, {StateStopped, "Winamp"}};
+    player.init(script, COUNT(script));
+    REQUIRE(runPlayerUntilPolls(3));
+    player.quit();
+
+    REQUIRE(shellCallCount() == 2);
+    const ShellCall& call = shellCall(0);
+    CHECK(call.message == NIM_MODIFY);
+    CHECK(call.notice.cbSize == 488);
+    CHECK(call.notice.hWnd == player.window);
+    CHECK(call.notice.uID == 502);
+    CHECK(call.notice.uFlags == NIF_INFO);
+    CHECK(call.notice.uTimeout == 7000);
+    CHECK(call.notice.dwInfoFlags == NIIF_INFO);
+    CHECK(std::string(call.notice.szInfoTitle) == "Winamp");
+    CHECK(std::string(call.notice.szInfo) == "Artist:  Some Artist\r\nTitle:  Some Song");
+    CHECK(call.notice.uCallbackMessage == 0);
+    CHECK(call.notice.hIcon == nullptr);
+    CHECK(call.notice.szTip[0] == '\0');
+    CHECK(call.notice.dwState == 0);
+    CHECK(call.notice.dwStateMask == 0);
+    CHECK(std::string(shellCall(1).notice.szInfo) == "Playback stopped.");
+    // Nothing of the 508-byte structure beyond the 488 bytes passed.
+    CHECK(player.plugin.module != nullptr);
+}
+
+TEST_CASE("\"Active\"=0 starts no watcher, and quit returns with none")
+{
+    StandInPlayer player("[zoPipwick]\r\nActive=0\r\nSleep=100\r\n");
+    const PollAnswer script[] = {{StatePaused, "Winamp"}};
+    player.init(script, COUNT(script));
+    CHECK(countNewThreads(player.threadsBefore) == 0);
+    player.quit();
+    CHECK(pollsAnswered() == 0);
+    CHECK(shellCallCount() == 0);
+}
+
+TEST_CASE("quit ends the watcher before it returns, even with a 30-second interval")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=30000\r\n");
+    const PollAnswer script[] = {{StatePlaying, song}};
+    player.init(script, COUNT(script));
+    CHECK(countNewThreads(player.threadsBefore) == 1);
+    player.quit();   // the watcher is in its first pause: the stop request ends it without a poll
+    CHECK(countNewThreads(player.threadsBefore) == 0);
+    CHECK(pollsAnswered() == 0);
+}
+
+TEST_CASE("quit while the watcher waits for the player's thread, then FreeLibrary at once")
+{
+    StandInPlayer player(quickSettings);
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, song}};
+    player.init(script, COUNT(script));
+    REQUIRE(runPlayerUntilPolls(2));
+    // Leave the next message unanswered: the watcher now waits on this thread.
+    REQUIRE(MsgWaitForMultipleObjects(0, nullptr, FALSE, 30000, QS_SENDMESSAGE) == WAIT_OBJECT_0);
+    player.quit();
+    player.running = false;
+    CHECK(countNewThreads(player.threadsBefore) == 0);
+    FreeLibrary(player.plugin.module);
+    player.plugin.module = LoadLibraryA("kernel32.dll");   // the fixture's own FreeLibrary stays harmless
+    CHECK(GetModuleHandleA(player.dllPath) == nullptr);
+    CHECK(shellCallCount() == 1);
+}
+
+namespace {
+
+HANDLE releasePlayer;
+HANDLE queryPending;
+HWND hungPlayerWindow;
+
+DWORD WINAPI hungPlayerThread(LPVOID ready)
+{
+    hungPlayerWindow = createPlayerWindow();
+    SetEvent(static_cast<HANDLE>(ready));
+    // A player busy elsewhere: it notices the watcher's query but answers nothing until released.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_SENDMESSAGE);
+    SetEvent(queryPending);
+    WaitForSingleObject(releasePlayer, INFINITE);
+    runPlayerUntilPolls(1000000, 30000);
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("a watcher still waiting on a hung player after quit keeps the module loaded until it ends")
+{
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    releasePlayer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    queryPending = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE playerThread = CreateThread(nullptr, 0, hungPlayerThread, ready, 0, nullptr);
+    WaitForSingleObject(ready, INFINITE);
+    {
+        StandInPlayer player(quickSettings, "gen_Pipwick.dll", hungPlayerWindow);
+        const PollAnswer script[] = {{StatePlaying, song}};
+        player.init(script, COUNT(script));
+        DWORD watcher = firstNewThread(player.threadsBefore);
+        REQUIRE(watcher != 0);
+        REQUIRE(WaitForSingleObject(queryPending, 30000) == WAIT_OBJECT_0);
+        player.quit();   // waits one interval, then gives up on the stuck watcher
+        FreeLibrary(player.plugin.module);
+        CHECK(GetModuleHandleA(player.dllPath) != nullptr);   // the watcher's own reference
+        player.plugin.module = LoadLibraryA("kernel32.dll");
+        player.window = nullptr;
+
+        SetEvent(releasePlayer);
+        CHECK(threadEnds(watcher));
+        CHECK(GetModuleHandleA(player.dllPath) == nullptr);
+    }
+    PostThreadMessageA(GetThreadId(playerThread), WM_QUIT, 0, 0);
+    CloseHandle(playerThread);
+    CloseHandle(ready);
+    CloseHandle(releasePlayer);
+    CloseHandle(queryPending);
+}
+
+TEST_CASE("ru: Russian balloons come in code page 1251")
+{
+    REQUIRE(GetACP() == 1251);
+    // "1. Кино - Группа крови - Winamp"
+    const PollAnswer script[] = {{StatePlaying, "1. \xCA\xE8\xED\xEE - \xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 - Winamp"},
+                                 {StatePaused, "Winamp"}, {StateStopped, "Winamp"}};
+    CHECK(balloonsFor(script, COUNT(script), "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\n") ==
+          "1:\xC8\xF1\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC:  \xCA\xE8\xED\xEE\r\n"
+          "\xCD\xE0\xE7\xE2\xE0\xED\xE8\xE5:  \xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8"
+          " | 2:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE4\xE5\xED\xE8\xE5 \xEF\xF0\xE8\xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE."
+          " | 3:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE5\xE4\xE5\xED\xE8\xE5 \xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE.");
+    CHECK(std::string(shellCall(0).notice.szInfoTitle) == "Winamp");
+}
