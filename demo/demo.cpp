@@ -1,22 +1,155 @@
-// The demo: loads the real plug-in as the player does and shows what the player receives.
+// The demo: the stand-in player plays a playlist with the real plug-in loaded, and every balloon the
+// plug-in raises is printed with the time and what the player showed at that moment.
+//   demo.exe [playlist-file] [--lines]
+// A playlist file has one event a line: seconds from the start, play|pause|stop, and for play the
+// window title, e.g. "4.5 play 2. Some Artist - Some Song - Winamp". Lines starting with # are skipped.
 #include <windows.h>
+#include <commctrl.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include "host.h"
+#include "recorder.h"
+#include "window.h"
 
-int main()
+namespace {
+
+const TimelineEvent defaultPlaylist[] = {
+    {0, StateStopped, "Winamp"},
+    {1000, StatePlaying, "1. Nightjar Ensemble - Lanterns Over the Fen - Winamp"},
+    {6000, StatePlaying, "2. The Quillfen Four - Copper Kettle Morning - Winamp"},
+    {10000, StatePaused, "2. The Quillfen Four - Copper Kettle Morning - Winamp"},
+    {12000, StatePlaying, "2. The Quillfen Four - Copper Kettle Morning - Winamp"},
+    {15000, StatePlaying, "[Connecting] 3. Radio Moorhen - Winamp"},
+    {16000, StatePlaying, "[Buffer: 45%] 3. Radio Moorhen - Winamp"},
+    {17000, StatePlaying, "3. Mossgrove Trio - Evening Signals - Winamp"},
+    {21000, StatePlaying, "4. Mossgrove Trio - Skipped Too Soon - Winamp"},
+    {21300, StatePlaying, "5. Heron & Reed - The One That Stayed - Winamp"},
+    {25500, StateStopped, "Winamp"},
+    {28000, StateStopped, "Winamp"},
+};
+
+TimelineEvent fileEvents[256];
+char fileTitles[256][512];
+
+const char* stateName(int state)
 {
-    char path[MAX_PATH];
-    builtPluginPath(path, MAX_PATH);
-    LoadedPlugin plugin;
-    if (!loadPlugin(path, nullptr, &plugin)) {
-        printf("could not load %s\n", path);
-        return 1;
+    switch (state) {
+    case StatePlaying: return "playing";
+    case StatePaused: return "paused";
+    case StateStopped: return "stopped";
     }
-    PluginRecord* record = plugin.record;
-    printf("loaded %s\n", path);
-    printf("record: version 0x%x, description \"%s\"\n", record->version, record->description);
-    record->init();
-    record->quit();
+    return "unknown";
+}
+
+// Reads a playlist file into fileEvents; returns the count, or -1 when it cannot be used.
+int readPlaylist(const char* path)
+{
+    FILE* file = fopen(path, "r");
+    if (!file) return -1;
+    int count = 0;
+    char line[600];
+    while (count < 256 && fgets(line, sizeof line, file)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        double seconds;
+        char verb[16];
+        int used = 0;
+        if (line[0] == '#' || sscanf(line, "%lf %15s %n", &seconds, verb, &used) < 2) continue;
+        int state = strcmp(verb, "play") == 0 ? StatePlaying : strcmp(verb, "pause") == 0 ? StatePaused : StateStopped;
+        lstrcpynA(fileTitles[count], used ? line + used : "", 512);
+        if (state == StatePlaying && !fileTitles[count][0]) lstrcpyA(fileTitles[count], "Winamp");
+        if (state != StatePlaying && !fileTitles[count][0] && count > 0) lstrcpyA(fileTitles[count], fileTitles[count - 1]);
+        fileEvents[count] = {static_cast<DWORD>(seconds * 1000), state, fileTitles[count]};
+        ++count;
+    }
+    fclose(file);
+    return count;
+}
+
+void printBalloon(const ShellCall& call)
+{
+    char text[600];
+    int out = 0;
+    for (const char* in = call.notice.szInfo; *in && out < 590; ++in) {
+        if (*in == '\r') continue;
+        if (*in == '\n') { text[out++] = ' '; text[out++] = '/'; text[out++] = ' '; continue; }
+        text[out++] = *in;
+    }
+    text[out] = '\0';
+    printf("[%6.2f s] balloon \"%s\"  (player %s: %s)%s\n", timelineElapsed() / 1000.0, text,
+           stateName(currentPlayerState()), currentPlayerTitle(), call.result ? "" : "  [no tray icon]");
+    fflush(stdout);
+}
+
+BOOL CALLBACK findBalloon(HWND window, LPARAM found)
+{
+    char className[64];
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpiA(className, TOOLTIPS_CLASSA) == 0 && IsWindowVisible(window)
+        && (GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool balloonVisible()
+{
+    bool found = false;
+    EnumWindows(findBalloon, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const TimelineEvent* playlist = defaultPlaylist;
+    int length = sizeof defaultPlaylist / sizeof defaultPlaylist[0];
+    const char* settings = "[zoPipwick]\r\nSimple=1\r\n";
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--lines") == 0) { settings = "[zoPipwick]\r\nSimple=0\r\n"; continue; }
+        length = readPlaylist(argv[i]);
+        playlist = fileEvents;
+        if (length <= 0) { fprintf(stderr, "demo: cannot read a playlist from %s\n", argv[i]); return 2; }
+    }
+
+    char folder[MAX_PATH], dllPath[MAX_PATH];
+    makeScratchFolder("demo", folder, MAX_PATH);
+    if (!copyPluginTo(folder, "gen_Pipwick.dll", dllPath, MAX_PATH)) { fprintf(stderr, "demo: no built DLL\n"); return 1; }
+    char iniPath[MAX_PATH];
+    snprintf(iniPath, MAX_PATH, "%s\\plugin.ini", folder);
+    if (FILE* ini = fopen(iniPath, "wb")) { fputs(settings, ini); fclose(ini); }
+
+    HWND window = createPlayerWindow();
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    bool tray = addPlayerTrayIcon(window);
+    LoadedPlugin plugin;
+    if (!loadPlugin(dllPath, window, &plugin)) { fprintf(stderr, "demo: cannot load %s\n", dllPath); return 1; }
+    recordShellCalls(plugin.module);
+    observeShellCalls(printBalloon);
+
+    printf("player: loaded \"%s\" (interface 0x%x)\n", plugin.record->description, plugin.record->version);
+    printf("player: %s; playlist of %d events, %.1f s\n",
+           tray ? "icon 502 in the notification area" : "no notification area here, balloons are only printed",
+           length, playlist[length - 1].at / 1000.0);
+    fflush(stdout);
+
+    scriptTimeline(playlist, length);
+    plugin.record->init();
+    bool announced = false;
+    while (timelineElapsed() < playlist[length - 1].at) {
+        runPlayerFor(100);
+        if (tray && !announced && shellCallCount() > 0 && balloonVisible()) {
+            printf("[%6.2f s] balloon visible on the player's icon\n", timelineElapsed() / 1000.0);
+            fflush(stdout);
+            announced = true;
+        }
+    }
+    plugin.record->quit();
+    printf("player: quit after %ld polls, %ld balloons\n", pollsAnswered(), shellCallCount());
     FreeLibrary(plugin.module);
+    if (tray) removePlayerTrayIcon(window);
+    DestroyWindow(window);
     return 0;
 }
