@@ -11,6 +11,7 @@ static DWORD timelineStart;
 static volatile LONG pollCount;           // play-state queries answered
 static volatile LONG titleReadCount;
 static LONG readsThisPoll;
+static LARGE_INTEGER pollTimes[16384];   // when each early poll was answered
 static int shownState;
 static const char* shownTitle = "";
 
@@ -32,6 +33,7 @@ static const TimelineEvent* eventNow()
 static LRESULT answerPlayState()
 {
     LONG poll = InterlockedIncrement(&pollCount);
+    if (poll < 16384) QueryPerformanceCounter(&pollTimes[poll]);
     readsThisPoll = 0;
     if (const PollAnswer* answer = answerForPoll(poll)) shownState = answer->state;
     else if (const TimelineEvent* event = eventNow()) shownState = event->state;
@@ -115,6 +117,13 @@ DWORD timelineElapsed()
 }
 
 LONG pollsAnswered() { return pollCount; }
+
+bool pollAnsweredAt(LONG poll, LARGE_INTEGER* when)
+{
+    if (poll <= 0 || poll >= 16384 || poll > pollCount) return false;
+    *when = pollTimes[poll];
+    return true;
+}
 LONG titleReads() { return titleReadCount; }
 
 int currentPlayerState()
@@ -129,7 +138,7 @@ const char* currentPlayerTitle()
     return shownTitle;
 }
 
-static void dispatchPending()
+void dispatchPlayerMessages()
 {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -145,7 +154,7 @@ bool runPlayerUntilPolls(LONG polls, DWORD safetyTimeout)
         DWORD elapsed = GetTickCount() - start;
         if (elapsed >= safetyTimeout) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, safetyTimeout - elapsed, QS_ALLINPUT);
-        dispatchPending();
+        dispatchPlayerMessages();
     }
     return true;
 }
@@ -155,7 +164,7 @@ void runPlayerFor(DWORD milliseconds)
     DWORD start = GetTickCount();
     for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-        dispatchPending();
+        dispatchPlayerMessages();
     }
 }
 

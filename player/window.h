@@ -35,12 +35,18 @@ DWORD timelineElapsed();
 LONG pollsAnswered();
 LONG titleReads();
 
+// When poll n's play-state query was answered (QueryPerformanceCounter), for the first 16384 polls.
+bool pollAnsweredAt(LONG poll, LARGE_INTEGER* when);
+
 // The state the player shows right now (timeline) or showed at the last poll (script).
 int currentPlayerState();
 const char* currentPlayerTitle();
 
 // Runs the player's message loop until `polls` queries have been answered; false on the safety time-out.
 bool runPlayerUntilPolls(LONG polls, DWORD safetyTimeout = 60000);
+
+// Dispatches every message waiting for the player's thread.
+void dispatchPlayerMessages();
 
 // Runs the player's message loop for a while (the demo's timeline).
 void runPlayerFor(DWORD milliseconds);
