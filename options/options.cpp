@@ -1,7 +1,96 @@
-// The options dialog.
+// The options dialog: edits the settings in memory; OK saves and applies them.
 #include <windows.h>
+#include <commctrl.h>
 #include "options.h"
+#include "../plugin/lifecycle.h"
+#include "../plugin/module.h"
+#include "../resources/resource.h"
+#include "../settings/settings.h"
+
+static const int intervalStep = 100;   // one arrow step of the update interval, in milliseconds
+
+static LRESULT sendToControl(HWND dialog, int control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(GetDlgItem(dialog, control), message, wParam, lParam);
+}
+
+static void setSpinner(HWND dialog, int spinner, int lowest, int highest, LONG position)
+{
+    sendToControl(dialog, spinner, UDM_SETRANGE, 0, MAKELPARAM(highest, lowest));
+    sendToControl(dialog, spinner, UDM_SETPOS, 0, LOWORD(position));
+}
+
+// The low word is the last valid position even when the buddy holds no number.
+static LONG spinnerPosition(HWND dialog, int spinner)
+{
+    return LOWORD(sendToControl(dialog, spinner, UDM_GETPOS, 0, 0));
+}
+
+static BOOL onInitDialog(HWND dialog)
+{
+    CheckDlgButton(dialog, IDC_ENABLED, settings.active ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, settings.simple ? IDC_FORMAT_SIMPLE : IDC_FORMAT_LINES, BST_CHECKED);
+    setSpinner(dialog, IDC_DURATION_SPIN, 0, 30, settings.duration / 1000);
+    setSpinner(dialog, IDC_INTERVAL_SPIN, 100, 30000, settings.sleep);
+    return TRUE;
+}
+
+static BOOL onIntervalDelta(HWND dialog, NMUPDOWN* change)
+{
+    change->iDelta *= intervalStep;
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);   // let the change go ahead
+    return TRUE;
+}
+
+static BOOL onNotify(HWND dialog, WPARAM control, NMHDR* header)
+{
+    if (control != IDC_INTERVAL_SPIN || header->code != UDN_DELTAPOS) return FALSE;
+    return onIntervalDelta(dialog, reinterpret_cast<NMUPDOWN*>(header));
+}
+
+static BOOL onOk(HWND dialog)
+{
+    storeSetting(&settings.active, IsDlgButtonChecked(dialog, IDC_ENABLED) == BST_CHECKED ? 1 : 0);
+    storeSetting(&settings.simple, IsDlgButtonChecked(dialog, IDC_FORMAT_SIMPLE) == BST_CHECKED ? 1 : 0);
+    storeSetting(&settings.duration, spinnerPosition(dialog, IDC_DURATION_SPIN) * 1000);
+    storeSetting(&settings.sleep, spinnerPosition(dialog, IDC_INTERVAL_SPIN));
+    EndDialog(dialog, IDOK);
+    return TRUE;
+}
+
+static BOOL onCommand(HWND dialog, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        return onOk(dialog);
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK optionsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return onInitDialog(window);
+    case WM_NOTIFY:
+        return onNotify(window, wParam, reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+        return onCommand(window, wParam);
+    }
+    return FALSE;
+}
 
 void pluginConfig()
 {
+    // The player may never have registered the up-down class the dialog needs.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&classes);
+    if (DialogBoxParamA(pluginRecord.moduleInstance, MAKEINTRESOURCEA(IDD_OPTIONS), pluginRecord.hostWindow,
+                        optionsDialogProc, 0) != IDOK)
+        return;
+    writeSettings();
+    applySettings();
 }

@@ -2,6 +2,9 @@
 #ifndef PIPWICK_OPTIONS_H
 #define PIPWICK_OPTIONS_H
 
+#include <windows.h>
+
 void pluginConfig();
+INT_PTR CALLBACK optionsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

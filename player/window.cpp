@@ -12,6 +12,8 @@ static volatile LONG pollCount;           // play-state queries answered
 static volatile LONG titleReadCount;
 static LONG readsThisPoll;
 static LARGE_INTEGER pollTimes[16384];   // when each early poll was answered
+static HANDLE dialogIdle;                 // set when a dialog owned by the player waits for input
+static volatile HWND idleDialog;
 static int shownState;
 static const char* shownTitle = "";
 
@@ -71,6 +73,12 @@ static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wPara
         return 0;
     case WM_GETTEXT:
         return answerGetText(wParam, lParam);
+    case WM_ENTERIDLE:
+        if (wParam == MSGF_DIALOGBOX && !idleDialog) {
+            idleDialog = reinterpret_cast<HWND>(lParam);
+            SetEvent(dialogIdle);
+        }
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -166,6 +174,19 @@ void runPlayerFor(DWORD milliseconds)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
         dispatchPlayerMessages();
     }
+}
+
+void expectPlayerDialog()
+{
+    if (!dialogIdle) dialogIdle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    idleDialog = nullptr;
+    ResetEvent(dialogIdle);
+}
+
+HWND waitForPlayerDialog(DWORD safetyTimeout)
+{
+    if (WaitForSingleObject(dialogIdle, safetyTimeout) != WAIT_OBJECT_0) return nullptr;
+    return idleDialog;
 }
 
 static NOTIFYICONDATAA trayIcon(HWND window)

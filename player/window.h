@@ -51,6 +51,11 @@ void dispatchPlayerMessages();
 // Runs the player's message loop for a while (the demo's timeline).
 void runPlayerFor(DWORD milliseconds);
 
+// A modal dialog owned by the player's window tells it when it waits for input (WM_ENTERIDLE):
+// call expectPlayerDialog before the dialog opens, then waitForPlayerDialog from another thread.
+void expectPlayerDialog();
+HWND waitForPlayerDialog(DWORD safetyTimeout = 30000);
+
 // Puts the player's own icon (id 502) in the notification area, where the system has one.
 bool addPlayerTrayIcon(HWND window);
 void removePlayerTrayIcon(HWND window);

@@ -1,0 +1,349 @@
+// The options dialog, driven from a helper thread as a user would, in English and Russian; checked
+// through what it shows, the settings file's bytes, the watcher and the notice.
+#include "standin.h"
+#include <commctrl.h>
+#include <functional>
+#include <vector>
+#include "../resources/resource.h"
+
+namespace {
+
+#define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
+
+struct DialogView {
+    std::string caption;
+    bool enabled, simple, lines;
+    std::string durationText, intervalText;
+    int duration, interval;
+};
+
+std::string windowText(HWND window)
+{
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+DialogView readDialog(HWND dialog)
+{
+    DialogView view;
+    view.caption = windowText(dialog);
+    view.enabled = IsDlgButtonChecked(dialog, IDC_ENABLED) == BST_CHECKED;
+    view.simple = IsDlgButtonChecked(dialog, IDC_FORMAT_SIMPLE) == BST_CHECKED;
+    view.lines = IsDlgButtonChecked(dialog, IDC_FORMAT_LINES) == BST_CHECKED;
+    view.durationText = windowText(GetDlgItem(dialog, IDC_DURATION_EDIT));
+    view.intervalText = windowText(GetDlgItem(dialog, IDC_INTERVAL_EDIT));
+    view.duration = LOWORD(SendDlgItemMessageA(dialog, IDC_DURATION_SPIN, UDM_GETPOS, 0, 0));
+    view.interval = LOWORD(SendDlgItemMessageA(dialog, IDC_INTERVAL_SPIN, UDM_GETPOS, 0, 0));
+    return view;
+}
+
+void click(HWND dialog, int control) { SendDlgItemMessageA(dialog, control, BM_CLICK, 0, 0); }
+void pressKey(HWND dialog, int control, WPARAM key) { SendDlgItemMessageA(dialog, control, WM_KEYDOWN, key, 0); }
+void closeFromCaption(HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+DWORD WINAPI driveDialog(LPVOID driver)
+{
+    HWND dialog = waitForPlayerDialog();
+    if (dialog) (*static_cast<std::function<void(HWND)>*>(driver))(dialog);
+    return 0;
+}
+
+// The player's configure command on this thread, with `drive` working the dialog from another.
+void configure(StandInPlayer& player, std::function<void(HWND)> drive)
+{
+    expectPlayerDialog();
+    HANDLE helper = CreateThread(nullptr, 0, driveDialog, &drive, 0, nullptr);
+    player.plugin.record->config();
+    WaitForSingleObject(helper, INFINITE);
+    CloseHandle(helper);
+}
+
+DialogView viewAndEnd(StandInPlayer& player, int button)
+{
+    DialogView view{};
+    configure(player, [&](HWND dialog) { view = readDialog(dialog); click(dialog, button); });
+    return view;
+}
+
+bool threadEnded(DWORD threadId)
+{
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
+    if (!thread) return true;
+    DWORD result;
+    while ((result = MsgWaitForMultipleObjects(1, &thread, FALSE, 30000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1)
+        dispatchPlayerMessages();
+    CloseHandle(thread);
+    return result == WAIT_OBJECT_0;
+}
+
+const PollAnswer steadySong[] = {{StatePlaying, "1. Some Artist - Some Song - Winamp"}};
+
+}  // namespace
+
+TEST_CASE("the dialog shows the settings in memory; OK saves all four keys in their order")
+{
+    StandInPlayer player("[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=1500\r\nDuration=10500\r\n");
+    player.init(steadySong, 1);
+    DialogView view = viewAndEnd(player, IDOK);
+    CHECK(view.caption == "Pipwick Options");
+    CHECK(view.enabled);
+    CHECK(!view.simple);
+    CHECK(view.lines);
+    CHECK(view.duration == 10);
+    CHECK(view.durationText == "10");
+    CHECK(view.interval == 1500);
+    CHECK(view.intervalText == "1,500");
+    CHECK(readTextFile(player.settingsPath()) ==
+          "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=1500\r\nDuration=10000\r\n");
+    player.quit();
+}
+
+TEST_CASE("arrows step the interval by 100 ms and the duration by one second; OK stores what is shown")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=500\r\n");
+    player.init(steadySong, 1);
+    DialogView after{};
+    configure(player, [&](HWND dialog) {
+        pressKey(dialog, IDC_INTERVAL_EDIT, VK_UP);
+        pressKey(dialog, IDC_INTERVAL_EDIT, VK_UP);
+        pressKey(dialog, IDC_INTERVAL_EDIT, VK_UP);
+        pressKey(dialog, IDC_INTERVAL_EDIT, VK_DOWN);
+        pressKey(dialog, IDC_DURATION_EDIT, VK_UP);
+        click(dialog, IDC_FORMAT_LINES);
+        after = readDialog(dialog);
+        click(dialog, IDOK);
+    });
+    CHECK(after.interval == 700);
+    CHECK(after.duration == 11);
+    CHECK(after.lines);
+    CHECK(readTextFile(player.settingsPath()) ==
+          "[zoPipwick]\r\nSleep=700\r\nActive=1\r\nSimple=0\r\nDuration=11000\r\n");
+    player.quit();
+}
+
+TEST_CASE("an interval from the file outside the dialog's bounds is stored as the dialog shows it")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=20\r\nDuration=99000\r\n");
+    player.init(steadySong, 1);
+    DialogView view = viewAndEnd(player, IDOK);
+    CHECK(view.interval == 100);
+    CHECK(view.duration == 30);
+    CHECK(readTextFile(player.settingsPath()) ==
+          "[zoPipwick]\r\nSleep=100\r\nDuration=30000\r\nActive=1\r\nSimple=1\r\n");
+    player.quit();
+}
+
+TEST_CASE("Cancel and the caption's close button change nothing: memory, file and watcher")
+{
+    const char file[] = "[zoPipwick]\r\nActive=1\r\nSimple=1\r\nSleep=100\r\nDuration=4000\r\n";
+    StandInPlayer player(file);
+    player.init(steadySong, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    DWORD watcher = firstNewThread(player.threadsBefore);
+
+    auto changeEverything = [](HWND dialog) {
+        click(dialog, IDC_ENABLED);
+        click(dialog, IDC_FORMAT_LINES);
+        pressKey(dialog, IDC_INTERVAL_EDIT, VK_UP);
+        pressKey(dialog, IDC_DURATION_EDIT, VK_DOWN);
+    };
+    configure(player, [&](HWND dialog) { changeEverything(dialog); click(dialog, IDCANCEL); });
+    configure(player, [&](HWND dialog) { changeEverything(dialog); closeFromCaption(dialog); });
+
+    CHECK(readTextFile(player.settingsPath()) == file);
+    CHECK(firstNewThread(player.threadsBefore) == watcher);
+    DialogView view = viewAndEnd(player, IDCANCEL);   // memory as it was
+    CHECK(view.enabled);
+    CHECK(view.simple);
+    CHECK(view.interval == 100);
+    CHECK(view.duration == 4);
+    LONG polls = pollsAnswered();
+    REQUIRE(runPlayerUntilPolls(polls + 2));   // the watcher goes on
+    player.quit();
+}
+
+TEST_CASE("OK with nothing changed still writes all four keys and re-applies the duration")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nDuration=10500\r\n");
+    const PollAnswer script[] = {{StatePaused, "Winamp"}, {StatePaused, "Winamp"}, {StatePaused, "Winamp"},
+                                 {StateStopped, "Winamp"}, {StateStopped, "Winamp"}};
+    player.init(script, COUNT(script));
+    REQUIRE(runPlayerUntilPolls(2));
+    viewAndEnd(player, IDOK);
+    CHECK(readTextFile(player.settingsPath()) ==
+          "[zoPipwick]\r\nSleep=100\r\nDuration=10000\r\nActive=1\r\nSimple=1\r\n");
+    REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
+    player.quit();
+    REQUIRE(shellCallCount() == 2);
+    CHECK(shellCall(0).notice.uTimeout == 10500);
+    CHECK(shellCall(1).notice.uTimeout == 10000);
+}
+
+TEST_CASE("unchecking drops a running watcher, checking starts one; quick toggles never run two")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+    player.init(steadySong, 1);
+    REQUIRE(runPlayerUntilPolls(1));
+    DWORD first = firstNewThread(player.threadsBefore);
+    REQUIRE(first != 0);
+
+    configure(player, [](HWND dialog) { click(dialog, IDC_ENABLED); click(dialog, IDOK); });
+    CHECK(threadEnded(first));
+    CHECK(countNewThreads(player.threadsBefore) == 0);
+    CHECK(readTextFile(player.settingsPath()).find("Active=0") != std::string::npos);
+
+    configure(player, [](HWND dialog) { click(dialog, IDC_ENABLED); click(dialog, IDOK); });
+    CHECK(countNewThreads(player.threadsBefore) == 1);
+    LONG polls = pollsAnswered();
+    REQUIRE(runPlayerUntilPolls(polls + 2));
+
+    // Off and on again at once, while the watcher is mid-cycle: still exactly one watcher.
+    for (int round = 0; round < 3; ++round) {
+        configure(player, [](HWND dialog) { click(dialog, IDC_ENABLED); click(dialog, IDOK); });
+        configure(player, [](HWND dialog) { click(dialog, IDC_ENABLED); click(dialog, IDOK); });
+        CHECK(countNewThreads(player.threadsBefore) == 1);
+    }
+    polls = pollsAnswered();
+    REQUIRE(runPlayerUntilPolls(polls + 3));
+    player.quit();
+    CHECK(countNewThreads(player.threadsBefore) == 0);
+}
+
+TEST_CASE("a folder too deep for plugin.ini: the dialog saves nothing, anywhere")
+{
+    char base[MAX_PATH];
+    makeScratchFolder("deep", base, MAX_PATH);
+    std::string folder = base;
+    while (folder.size() < 251) {
+        folder += "\\" + std::string(std::min<size_t>(40, 251 - folder.size() - 1), 'd');
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    REQUIRE(folder.size() == 251);   // room for "\g.dll", not for "\plugin.ini"
+    std::string dll = folder + "\\g.dll";
+    char built[MAX_PATH];
+    builtPluginPath(built, MAX_PATH);
+    REQUIRE(CopyFileA(built, dll.c_str(), FALSE));
+
+    char windows[MAX_PATH], temp[MAX_PATH], current[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    GetTempPathA(MAX_PATH, temp);
+    GetCurrentDirectoryA(MAX_PATH, current);
+    const std::string strays[] = {std::string(windows) + "\\plugin.ini", std::string(temp) + "plugin.ini",
+                                  std::string(current) + "\\plugin.ini", std::string(base) + "\\plugin.ini",
+                                  folder + "\\plugin.ini"};
+    for (const std::string& stray : strays) DeleteFileA(stray.c_str());
+
+    HWND window = createPlayerWindow();
+    LoadedPlugin plugin;
+    REQUIRE(loadPlugin(dll.c_str(), window, &plugin));
+    CHECK(std::string(plugin.record->description) == "Quillfen (g.dll)");
+    StandInPlayer host(nullptr, "gen_Pipwick.dll", window);   // only for configure(): the deep copy's record
+    host.plugin = plugin;
+    scriptPolls(steadySong, 1);
+    plugin.record->init();
+    host.running = true;
+    DialogView view = viewAndEnd(host, IDOK);
+    CHECK(view.interval == 500);   // the defaults: nothing was read
+    for (const std::string& stray : strays) {
+        CAPTURE(stray);
+        CHECK(readTextFile(stray) == "<no file>");
+    }
+}
+
+TEST_CASE("the template: the same controls and layout in both languages, but three Russian widths")
+{
+    char built[MAX_PATH];
+    builtPluginPath(built, MAX_PATH);
+    HMODULE module = LoadLibraryExA(built, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(module);
+    auto controls = [&](WORD language) {
+        std::vector<std::string> rows;
+        HRSRC found = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_OPTIONS), language);
+        REQUIRE(found);
+        const WORD* at = static_cast<const WORD*>(LockResource(LoadResource(module, found)));
+        const DLGTEMPLATE* header = reinterpret_cast<const DLGTEMPLATE*>(at);
+        char row[160];
+        snprintf(row, sizeof row, "dialog style %08lx size %d,%d", header->style, header->cx, header->cy);
+        rows.push_back(row);
+        at = reinterpret_cast<const WORD*>(header + 1);
+        auto skipText = [&]() { if (*at == 0xFFFF) { at += 2; return; } while (*at++) {} };
+        skipText();   // menu
+        skipText();   // class
+        skipText();   // caption
+        snprintf(row, sizeof row, "font %d", *at++);
+        skipText();
+        rows.push_back(row + std::string(" ") + "MS Sans Serif");
+        for (int i = 0; i < header->cdit; ++i) {
+            at = reinterpret_cast<const WORD*>((reinterpret_cast<ULONG_PTR>(at) + 3) & ~ULONG_PTR(3));
+            const DLGITEMTEMPLATE* item = reinterpret_cast<const DLGITEMTEMPLATE*>(at);
+            at = reinterpret_cast<const WORD*>(item + 1);
+            char className[32] = "";
+            // A class by atom or by name is the same class to the dialog manager.
+            if (*at == 0xFFFF) { lstrcpyA(className, at[1] == 0x80 ? "button" : at[1] == 0x81 ? "edit" : "static"); at += 2; }
+            else { WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(at), -1, className, 32, nullptr, nullptr); skipText(); }
+            CharLowerA(className);
+            skipText();   // text
+            at += 1 + *at / 2;   // creation data
+            snprintf(row, sizeof row, "%d %s %08lx %d,%d,%d,%d", static_cast<short>(item->id), className,
+                     item->style, item->x, item->y, item->cx, item->cy);
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    std::vector<std::string> english = controls(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    std::vector<std::string> russian = controls(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
+    const std::vector<std::string> expected = {
+        "dialog style 80c800c0 size 221,153",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
+        "font 8 MS Sans Serif",
+        "1 button 50010001 164,7,50,14",
+        "2 button 50010000 164,24,50,14",
+        "1000 button 50030003 7,7,64,10",
+        "-1 button 50000007 7,24,150,50",
+        "1001 button 50020009 14,35,136,10",
+        "1002 button 50002409 14,49,136,18",
+        "-1 static 50020000 14,95,94,8",
+        "-1 static 50020000 14,113,72,8",
+        "-1 button 50000007 7,81,150,50",
+        "1003 edit 50812082 110,92,40,14",
+        "1004 msctls_updown32 50000136 150,92,11,14",
+        "1005 edit 50812082 110,110,40,14",
+        "1006 msctls_updown32 50000036 150,110,11,14",
+        "-1 static 50000001 7,138,207,8",
+    };
+    auto joined = [](const std::vector<std::string>& rows) {
+        std::string all;
+        for (const std::string& row : rows) all += row + "\n";
+        return all;
+    };
+    CHECK(joined(english) == joined(expected));
+    std::vector<std::string> russianExpected = expected;
+    russianExpected[4] = "1000 button 50030003 7,7,45,10";
+    russianExpected[8] = "-1 static 50020000 14,95,89,8";
+    russianExpected[9] = "-1 static 50020000 14,113,78,8";
+    CHECK(joined(russian) == joined(russianExpected));
+    FreeLibrary(module);
+}
+
+TEST_CASE("ru: the Russian dialog, in code page 1251, saves like the English one")
+{
+    REQUIRE(GetACP() == 1251);
+    StandInPlayer player("[zoPipwick]\r\nSleep=200\r\n");
+    player.init(steadySong, 1);
+    std::string enabled, cancel;
+    DialogView view{};
+    configure(player, [&](HWND dialog) {
+        view = readDialog(dialog);
+        enabled = windowText(GetDlgItem(dialog, IDC_ENABLED));
+        cancel = windowText(GetDlgItem(dialog, IDCANCEL));
+        click(dialog, IDC_FORMAT_LINES);
+        click(dialog, IDOK);
+    });
+    CHECK(view.caption == "\xCF\xE0\xF0\xE0\xEC\xE5\xF2\xF0\xFB Pipwick");   // "Параметры Pipwick"
+    CHECK(enabled == "&\xC2\xEA\xEB\xFE\xF7\xE5\xED");                        // "&Включен"
+    CHECK(cancel == "\xCE\xF2\xEC\xE5\xED\xE0");                              // "Отмена"
+    CHECK(view.interval == 200);
+    CHECK(readTextFile(player.settingsPath()) ==
+          "[zoPipwick]\r\nSleep=200\r\nActive=1\r\nSimple=0\r\nDuration=10000\r\n");
+    player.quit();
+}
