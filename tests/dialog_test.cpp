@@ -66,17 +66,6 @@ DialogView viewAndEnd(StandInPlayer& player, int button)
     return view;
 }
 
-bool threadEnded(DWORD threadId)
-{
-    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
-    if (!thread) return true;
-    DWORD result;
-    while ((result = MsgWaitForMultipleObjects(1, &thread, FALSE, 30000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1)
-        dispatchPlayerMessages();
-    CloseHandle(thread);
-    return result == WAIT_OBJECT_0;
-}
-
 const PollAnswer steadySong[] = {{StatePlaying, "1. Some Artist - Some Song - Winamp"}};
 
 }  // namespace
@@ -189,7 +178,7 @@ TEST_CASE("unchecking drops a running watcher, checking starts one; quick toggle
     REQUIRE(first != 0);
 
     configure(player, [](HWND dialog) { click(dialog, IDC_ENABLED); click(dialog, IDOK); });
-    CHECK(threadEnded(first));
+    CHECK(threadEnds(first));
     CHECK(countNewThreads(player.threadsBefore) == 0);
     CHECK(readTextFile(player.settingsPath()).find("Active=0") != std::string::npos);
 

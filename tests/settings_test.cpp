@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string>
 #include "host.h"
+#include "files.h"
 #include "../plugin/module.h"
 #include "../settings/settings.h"
 
@@ -19,26 +20,6 @@ std::string scratchIni(const char* tag)
     std::string path = std::string(folder) + "\\plugin.ini";
     lstrcpynA(settingsPath, path.c_str(), MAX_PATH);
     return path;
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    REQUIRE(file);
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-}
-
-std::string readFile(const std::string& path)
-{
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return "<no file>";
-    std::string bytes;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    fclose(file);
-    return bytes;
 }
 
 void setAll(LONG active, LONG simple, LONG sleep, LONG duration)
@@ -65,7 +46,7 @@ TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s 
 TEST_CASE("a hand-edited file: other sections ignored, values used as read, no usable interval means 500")
 {
     std::string path = scratchIni("edited");
-    writeFile(path,
+    writeTextFile(path,
               "[Other]\r\nActive=0\r\nSleep=9\r\n"
               "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=20\r\nDuration=45000\r\n"
               "[zoPipwick2]\r\nSleep=1\r\n");
@@ -78,7 +59,7 @@ TEST_CASE("a hand-edited file: other sections ignored, values used as read, no u
     const char* const unusableIntervals[] = {"Sleep=0", "Sleep=-40", "Sleep=soon", "Sleep="};
     for (const char* line : unusableIntervals) {
         CAPTURE(line);
-        writeFile(path, std::string("[zoPipwick]\r\nSimple=abc\r\nDuration=-3\r\n") + line + "\r\n");
+        writeTextFile(path, std::string("[zoPipwick]\r\nSimple=abc\r\nDuration=-3\r\n") + line + "\r\n");
         readSettings();
         CHECK(settings.sleep == 500);
         CHECK(settings.simple == 0);
@@ -92,13 +73,13 @@ TEST_CASE("writing: a new file holds the section and the four keys in their orde
     std::string path = scratchIni("new");
     setAll(1, 0, 2500, 7000);
     writeSettings();
-    CHECK(readFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\n");
+    CHECK(readTextFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\n");
 
     // Rewriting keeps the order, replaces the values in place and leaves other sections alone.
-    writeFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");
+    writeTextFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");
     setAll(0, 1, -5, 30000);
     writeSettings();
-    CHECK(readFile(path) == "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=30000\r\nActive=0\r\nSimple=1\r\nSleep=-5\r\n");
+    CHECK(readTextFile(path) == "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=30000\r\nActive=0\r\nSimple=1\r\nSleep=-5\r\n");
 }
 
 TEST_CASE("with no settings path nothing is read or written anywhere")
@@ -112,8 +93,8 @@ TEST_CASE("with no settings path nothing is read or written anywhere")
 
     setAll(0, 0, 100, 0);
     writeSettings();
-    CHECK(readFile(stray) == "<no file>");
-    CHECK(readFile("plugin.ini") == "<no file>");
+    CHECK(readTextFile(stray) == "<no file>");
+    CHECK(readTextFile("plugin.ini") == "<no file>");
     readSettings();
     CHECK(settings.active == 1);
     CHECK(settings.sleep == 500);

@@ -10,29 +10,10 @@
 #include "recorder.h"
 #include "threads.h"
 #include "window.h"
+#include "files.h"
 
 // Settings file of most tests: a short interval keeps them quick.
 const char quickSettings[] = "[zoPipwick]\r\nSleep=100\r\n";
-
-inline void writeTextFile(const std::string& path, const std::string& bytes)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    REQUIRE(file);
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-}
-
-inline std::string readTextFile(const std::string& path)
-{
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return "<no file>";
-    std::string bytes;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    fclose(file);
-    return bytes;
-}
 
 struct StandInPlayer {
     char folder[MAX_PATH];
@@ -77,6 +58,18 @@ struct StandInPlayer {
         DestroyWindow(window);
     }
 };
+
+// Waits, answering the player's messages, until a thread ends.
+inline bool threadEnds(DWORD threadId)
+{
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
+    if (!thread) return true;
+    DWORD result;
+    while ((result = MsgWaitForMultipleObjects(1, &thread, FALSE, 30000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1)
+        dispatchPlayerMessages();
+    CloseHandle(thread);
+    return result == WAIT_OBJECT_0;
+}
 
 // The balloons raised so far, "poll:text" joined by " | ".
 inline std::string balloons()

@@ -11,20 +11,6 @@ const char nextSong[] = "13. Other Artist - Next Song - Winamp";
 const char nextTip[] = " Other Artist - Next Song";
 #define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
 
-// Waits (answering the player's messages) until a thread ends.
-bool threadEnds(DWORD threadId)
-{
-    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
-    if (!thread) return true;
-    DWORD result;
-    while ((result = MsgWaitForMultipleObjects(1, &thread, FALSE, 30000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    }
-    CloseHandle(thread);
-    return result == WAIT_OBJECT_0;
-}
-
 }  // namespace
 
 TEST_CASE("at the first poll: a stopped player raises nothing, a paused one the paused text, a playing one the song")

@@ -6,10 +6,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
-tools/setup.sh >/dev/null
-cmake --preset default >/dev/null
-cmake --build --preset default >/dev/null
-tools/make-prefix.sh
+tools/build.sh >/dev/null
 
 args=()
 for arg in "$@"; do

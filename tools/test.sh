@@ -3,8 +3,5 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
-tools/setup.sh
-cmake --preset default >/dev/null
-cmake --build --preset default
-tools/make-prefix.sh
+tools/build.sh
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset default "$@"
