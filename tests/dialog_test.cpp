@@ -155,17 +155,20 @@ TEST_CASE("Cancel and the caption's close button change nothing: memory, file an
 TEST_CASE("OK with nothing changed still writes all four keys and re-applies the duration")
 {
     StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nDuration=10500\r\n");
-    const PollAnswer script[] = {{StatePaused, "Winamp"}, {StatePaused, "Winamp"}, {StatePaused, "Winamp"},
-                                 {StateStopped, "Winamp"}, {StateStopped, "Winamp"}};
-    player.init(script, COUNT(script));
+    const PollAnswer paused[] = {{StatePaused, "Winamp"}};
+    player.init(paused, 1);
     REQUIRE(runPlayerUntilPolls(2));
     viewAndEnd(player, IDOK);
     CHECK(readTextFile(player.settingsPath()) ==
           "[zoPipwick]\r\nSleep=100\r\nDuration=10000\r\nActive=1\r\nSimple=1\r\n");
-    REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
+    const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
+    scriptPolls(stopped, 1);   // the player stops only after OK
+    REQUIRE(runPlayerUntilPolls(2));
     player.quit();
     REQUIRE(shellCallCount() == 2);
+    CHECK(std::string(shellCall(0).notice.szInfo) == "Playback paused.");
     CHECK(shellCall(0).notice.uTimeout == 10500);
+    CHECK(std::string(shellCall(1).notice.szInfo) == "Playback stopped.");
     CHECK(shellCall(1).notice.uTimeout == 10000);
 }
 
@@ -195,8 +198,9 @@ TEST_CASE("unchecking drops a running watcher, checking starts one; quick toggle
     }
     polls = pollsAnswered();
     REQUIRE(runPlayerUntilPolls(polls + 3));
+    DWORD last = firstNewThread(player.threadsBefore);
     player.quit();
-    CHECK(countNewThreads(player.threadsBefore) == 0);
+    CHECK(threadEnds(last));
 }
 
 TEST_CASE("a folder too deep for plugin.ini: the dialog saves nothing, anywhere")

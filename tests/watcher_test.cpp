@@ -98,8 +98,6 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
     CHECK(call.notice.dwState == 0);
     CHECK(call.notice.dwStateMask == 0);
     CHECK(std::string(shellCall(1).notice.szInfo) == "Playback stopped.");
-    // Nothing of the 508-byte structure beyond the 488 bytes passed.
-    CHECK(player.plugin.module != nullptr);
 }
 
 TEST_CASE("\"Active\"=0 starts no watcher, and quit returns with none")
@@ -126,7 +124,7 @@ TEST_CASE("quit ends the watcher before it returns, even with a 30-second interv
 
 TEST_CASE("quit while the watcher waits for the player's thread, then FreeLibrary at once")
 {
-    StandInPlayer player(quickSettings);
+    StandInPlayer player("[zoPipwick]\r\nSleep=1000\r\n");   // quit's bound, ample on a loaded machine
     const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, song}};
     player.init(script, COUNT(script));
     REQUIRE(runPlayerUntilPolls(2));

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 need_pkgs=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth locales
-           doctest-dev imagemagick x11-utils)
+           doctest-dev imagemagick)
 
 missing=()
 for p in "${need_pkgs[@]}"; do
