@@ -76,7 +76,7 @@ double bareCpuPerPoll(HWND window, int polls, DWORD pause)
 
 void measureCpuPerPoll()
 {
-    const int polls = 4000;
+    const int polls = 10000;
     Bench bench("[zoPipwick]\r\nSleep=1\r\n");
     const PollAnswer steady[] = {{StatePlaying, steadyTitle}};
     scriptPolls(steady, 1);
