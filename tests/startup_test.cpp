@@ -111,3 +111,11 @@ TEST_CASE("ru: the description comes back in code page 1251")
     // "Квиллфен" in CP1251.
     CHECK(std::string(copy.plugin.record->description) == "\xCA\xE2\xE8\xEB\xEB\xF4\xE5\xED (gen_Pipwick.dll)");
 }
+
+TEST_CASE("ja: a file name whose double-byte character ends in a backslash byte is not split")
+{
+    REQUIRE(GetACP() == 932);
+    // 0x83 0x5C is a katakana whose trail byte is "\".
+    ScratchPlugin copy("gen_\x83\x5C.dll");
+    CHECK(std::string(copy.plugin.record->description) == "Quillfen (gen_\x83\x5C.dll)");
+}
