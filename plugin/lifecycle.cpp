@@ -102,8 +102,7 @@ void applySettings()
     }
     if (!settings.active && watcherThread) {
         requestStop();
-        closeHandleOf(&droppedWatcher);
-        droppedWatcher = watcherThread;
+        droppedWatcher = watcherThread;   // none is held here: a watcher starts only after it has ended
         watcherThread = nullptr;
     }
 }
