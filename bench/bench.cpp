@@ -34,6 +34,8 @@ struct Bench {
         loadPlugin(dllPath, window, &plugin);
         recordShellCalls(plugin.module);
         clearShellCalls();
+        useTray(Tray::Simulated);   // with the player's icon: the figures are the plug-in's, not a shell's
+        showSimulatedIcon(window, playerIconId);
         listProcessThreads(&before);
     }
     ~Bench()
@@ -175,6 +177,19 @@ unsigned long statusKiB(const char* field)
     return value;
 }
 
+// Message-only windows of this process: the plug-in's own icon has one while it is shown.
+int messageOnlyWindows()
+{
+    int count = 0;
+    for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        count += process == GetCurrentProcessId();
+    }
+    return count;
+}
+
 Usage usageNow()
 {
     Usage usage = {};
@@ -211,14 +226,24 @@ void soak()
     bench.plugin.record->init();
     runPlayerUntilPolls(100);
     Usage before = usageNow();
+    int windowsBefore = messageOnlyWindows();
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    runPlayerUntilPolls(polls, 600000);
+    // The player's icon comes and goes: in every other stretch the plug-in shows its own.
+    for (LONG stretch = 1000; stretch <= polls; stretch += 1000) {
+        if (stretch / 1000 % 2) hideSimulatedIcon(bench.window, playerIconId);
+        else showSimulatedIcon(bench.window, playerIconId);
+        runPlayerUntilPolls(stretch, 600000);
+    }
     QueryPerformanceCounter(&end);
     Usage after = usageNow();
     bench.plugin.record->quit();
-    printf("soak: %ld polls in %.1f s, %d stable songs, %d changed within the settle, %ld balloons raised\n",
+    DWORD handlesAfterQuit = countHandles();
+    int ownIconsLeft = simulatedIconCount() - simulatedIconShown(bench.window, playerIconId);
+    printf("soak: %ld polls in %.1f s, %d stable songs, %d changed within the settle, %ld shell calls\n",
            pollsAnswered(), milliseconds(end.QuadPart - start.QuadPart) / 1000, songs, changed, shellCallCount());
+    printf("soak: after quit: icons of the plug-in's own %d, message-only windows %d -> %d, handles %lu\n",
+           ownIconsLeft, windowsBefore, messageOnlyWindows(), handlesAfterQuit);
     printf("soak: handles %lu -> %lu; private (anonymous resident) memory %lu -> %lu KiB; resident %lu -> %lu KiB\n",
            before.handles, after.handles, before.privateKiB, after.privateKiB, before.residentKiB, after.residentKiB);
 }

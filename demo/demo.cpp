@@ -1,6 +1,7 @@
 // The demo: the stand-in player plays a playlist with the real plug-in loaded, and every balloon the
 // plug-in raises is printed with the time and what the player showed at that moment.
-//   demo.exe [playlist-file] [--lines]
+//   demo.exe [playlist-file] [--lines] [--no-icon]
+// With --no-icon the player shows no notification-area icon of its own (the real player's default).
 // A playlist file has one event a line: seconds from the start, play|pause|stop, and for play the
 // window title, e.g. "4.5 play 2. Some Artist - Some Song - Winamp". Lines starting with # are skipped.
 #include <windows.h>
@@ -66,8 +67,16 @@ int readPlaylist(const char* path)
     return count;
 }
 
-void printBalloon(const ShellCall& call)
+void printCall(const ShellCall& call)
 {
+    bool playerIcon = call.notice.uID == 502;
+    if (call.message == NIM_DELETE) {
+        printf("[%6.2f s] the plug-in's own icon removed%s\n", timelineElapsed() / 1000.0, call.result ? "" : " (it was gone)");
+        fflush(stdout);
+        return;
+    }
+    if (!call.result && playerIcon) return;   // the player shows no icon: the plug-in falls back to its own
+    if (!call.result && call.message == NIM_MODIFY) return;   // its own icon went with a shell restart: added again
     char text[600];
     int out = 0;
     for (const char* in = call.notice.szInfo; *in && out < 590; ++in) {
@@ -76,8 +85,10 @@ void printBalloon(const ShellCall& call)
         text[out++] = *in;
     }
     text[out] = '\0';
-    printf("[%6.2f s] balloon \"%s\"  (player %s: %s)%s\n", timelineElapsed() / 1000.0, text,
-           stateName(currentPlayerState()), currentPlayerTitle(), call.result ? "" : "  [no tray icon]");
+    const char* where = !call.result ? "not shown: no notification area"
+                        : playerIcon ? "on the player's icon" : "on the plug-in's own icon";
+    printf("[%6.2f s] balloon \"%s\" %s  (player %s: %s)\n", timelineElapsed() / 1000.0, text, where,
+           stateName(currentPlayerState()), currentPlayerTitle());
     fflush(stdout);
 }
 
@@ -107,8 +118,10 @@ int main(int argc, char** argv)
     const TimelineEvent* playlist = defaultPlaylist;
     int length = sizeof defaultPlaylist / sizeof defaultPlaylist[0];
     const char* settings = "[zoPipwick]\r\nSimple=1\r\n";
+    bool playerIcon = true;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--lines") == 0) { settings = "[zoPipwick]\r\nSimple=0\r\n"; continue; }
+        if (strcmp(argv[i], "--no-icon") == 0) { playerIcon = false; continue; }
         length = readPlaylist(argv[i]);
         playlist = fileEvents;
         if (length <= 0) { fprintf(stderr, "demo: cannot read a playlist from %s\n", argv[i]); return 2; }
@@ -123,15 +136,15 @@ int main(int argc, char** argv)
 
     HWND window = createPlayerWindow();
     ShowWindow(window, SW_SHOWNOACTIVATE);
-    bool tray = addPlayerTrayIcon(window);
+    bool tray = playerIcon && addPlayerTrayIcon(window);
     LoadedPlugin plugin;
     if (!loadPlugin(dllPath, window, &plugin)) { fprintf(stderr, "demo: cannot load %s\n", dllPath); return 1; }
     recordShellCalls(plugin.module);
-    observeShellCalls(printBalloon);
+    observeShellCalls(printCall);
 
     printf("player: loaded \"%s\" (interface 0x%x)\n", plugin.record->description, plugin.record->version);
     printf("player: %s; playlist of %d events, %.1f s\n",
-           tray ? "icon 502 in the notification area" : "no notification area here, balloons are only printed",
+           tray ? "its icon 502 in the notification area" : "no icon of its own in the notification area",
            length, playlist[length - 1].at / 1000.0);
     fflush(stdout);
 
@@ -140,14 +153,14 @@ int main(int argc, char** argv)
     bool announced = false;
     while (timelineElapsed() < playlist[length - 1].at) {
         runPlayerFor(100);
-        if (tray && !announced && shellCallCount() > 0 && balloonVisible()) {
-            printf("[%6.2f s] balloon visible on the player's icon\n", timelineElapsed() / 1000.0);
+        if (!announced && shellCallCount() > 0 && balloonVisible()) {
+            printf("[%6.2f s] balloon visible\n", timelineElapsed() / 1000.0);
             fflush(stdout);
             announced = true;
         }
     }
     plugin.record->quit();
-    printf("player: quit after %ld polls, %ld balloons\n", pollsAnswered(), shellCallCount());
+    printf("player: quit after %ld polls, %ld shell calls\n", pollsAnswered(), shellCallCount());
     FreeLibrary(plugin.module);
     if (tray) removePlayerTrayIcon(window);
     DestroyWindow(window);

@@ -1,13 +1,57 @@
-// The shell-call recorder: an import-table patch on the plug-in module.
+// The shell-call recorder and the simulated notification area.
 #include <windows.h>
 #include <shellapi.h>
 #include <string.h>
 #include "recorder.h"
+#include "imports.h"
 #include "window.h"
 
 static ShellCall calls[maxShellCalls];
 static volatile LONG callCount;
 static void (*callObserver)(const ShellCall& call);
+
+struct SimulatedIcon {
+    HWND window;
+    UINT id;
+};
+static SimulatedIcon icons[32];
+static int iconCount;
+static volatile Tray tray = Tray::Real;
+
+// The watcher calls the shell while the test looks at the icons.
+static struct IconLock {
+    CRITICAL_SECTION section;
+    IconLock() { InitializeCriticalSection(&section); }
+} iconLock;
+
+static void lockIcons() { EnterCriticalSection(&iconLock.section); }
+static void unlockIcons() { LeaveCriticalSection(&iconLock.section); }
+
+static int findIcon(HWND window, UINT id)
+{
+    for (int i = 0; i < iconCount; ++i)
+        if (icons[i].window == window && icons[i].id == id) return i;
+    return -1;
+}
+
+static BOOL simulatedShell(DWORD message, const NOTIFYICONDATAA* notice)
+{
+    if (tray == Tray::Missing) return FALSE;
+    lockIcons();
+    int found = findIcon(notice->hWnd, notice->uID);
+    BOOL result = FALSE;
+    if (message == NIM_MODIFY) result = found >= 0;
+    if (message == NIM_DELETE && found >= 0) {
+        icons[found] = icons[--iconCount];
+        result = TRUE;
+    }
+    if (message == NIM_ADD && found < 0 && iconCount < 32) {
+        icons[iconCount++] = {notice->hWnd, notice->uID};
+        result = TRUE;
+    }
+    unlockIcons();
+    return result;
+}
 
 static BOOL WINAPI recordingShellNotifyIcon(DWORD message, PNOTIFYICONDATAA notice)
 {
@@ -20,43 +64,61 @@ static BOOL WINAPI recordingShellNotifyIcon(DWORD message, PNOTIFYICONDATAA noti
     memset(&call.notice, 0, sizeof call.notice);
     DWORD size = notice->cbSize < sizeof call.notice ? notice->cbSize : sizeof call.notice;
     memcpy(&call.notice, notice, size);
-    call.result = Shell_NotifyIconA(message, notice);
+    call.result = tray == Tray::Real ? Shell_NotifyIconA(message, notice) : simulatedShell(message, notice);
     if (callObserver) callObserver(call);
     return call.result;
 }
 
-static void* importSlot(HMODULE module, const char* dllName, const char* function)
-{
-    BYTE* base = reinterpret_cast<BYTE*>(module);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    IMAGE_DATA_DIRECTORY directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!directory.VirtualAddress) return nullptr;
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); entry->Name; ++entry) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + entry->Name), dllName) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA32*>(base + entry->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA32*>(base + entry->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (names->u1.Ordinal & IMAGE_ORDINAL_FLAG32) continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (lstrcmpA(reinterpret_cast<char*>(byName->Name), function) == 0) return &slots->u1.Function;
-        }
-    }
-    return nullptr;
-}
-
 bool recordShellCalls(HMODULE plugin)
 {
-    void* slot = importSlot(plugin, "SHELL32.dll", "Shell_NotifyIconA");
-    if (!slot) return false;
-    DWORD oldProtection;
-    VirtualProtect(slot, sizeof(DWORD), PAGE_READWRITE, &oldProtection);
-    *static_cast<DWORD*>(slot) = reinterpret_cast<DWORD>(&recordingShellNotifyIcon);
-    VirtualProtect(slot, sizeof(DWORD), oldProtection, &oldProtection);
-    return true;
+    return patchImport(plugin, "SHELL32.dll", "Shell_NotifyIconA", reinterpret_cast<const void*>(&recordingShellNotifyIcon));
 }
 
 LONG shellCallCount() { return callCount; }
 const ShellCall& shellCall(LONG index) { return calls[index < maxShellCalls ? index : maxShellCalls - 1]; }
 void clearShellCalls() { callCount = 0; }
 void observeShellCalls(void (*observer)(const ShellCall& call)) { callObserver = observer; }
+
+void useTray(Tray kind)
+{
+    restartSimulatedShell();
+    tray = kind;
+}
+
+void showSimulatedIcon(HWND window, UINT id)
+{
+    lockIcons();
+    if (findIcon(window, id) < 0 && iconCount < 32) icons[iconCount++] = {window, id};
+    unlockIcons();
+}
+
+void hideSimulatedIcon(HWND window, UINT id)
+{
+    lockIcons();
+    int found = findIcon(window, id);
+    if (found >= 0) icons[found] = icons[--iconCount];
+    unlockIcons();
+}
+
+bool simulatedIconShown(HWND window, UINT id)
+{
+    lockIcons();
+    bool shown = findIcon(window, id) >= 0;
+    unlockIcons();
+    return shown;
+}
+
+int simulatedIconCount()
+{
+    lockIcons();
+    int count = iconCount;
+    unlockIcons();
+    return count;
+}
+
+void restartSimulatedShell()
+{
+    lockIcons();
+    iconCount = 0;
+    unlockIcons();
+}

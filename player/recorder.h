@@ -1,9 +1,12 @@
-// Records the plug-in's calls to Shell_NotifyIconA by patching its import, then passes each call on.
+// Records the plug-in's calls to Shell_NotifyIconA by patching its import, and answers them from the
+// real shell or from a notification area simulated here, whose icons the test decides.
 #ifndef STANDIN_RECORDER_H
 #define STANDIN_RECORDER_H
 
 #include <windows.h>
 #include <shellapi.h>
+
+const UINT playerIconId = 502;   // the player's own icon on its main window
 
 struct ShellCall {
     DWORD message;             // NIM_*
@@ -24,5 +27,16 @@ void clearShellCalls();
 
 // Called on the caller's thread (the watcher) after each recorded call.
 void observeShellCalls(void (*observer)(const ShellCall& call));
+
+// Where recorded calls go. The real shell is the default (the demo); the simulated one holds icons
+// by window and id and answers as the shell does: modify and delete need the icon, add needs its
+// absence. With no tray at all every call fails.
+enum class Tray { Real, Simulated, Missing };
+void useTray(Tray tray);
+void showSimulatedIcon(HWND window, UINT id);
+void hideSimulatedIcon(HWND window, UINT id);
+bool simulatedIconShown(HWND window, UINT id);
+int simulatedIconCount();
+void restartSimulatedShell();   // the shell restarted: every icon is gone
 
 #endif

@@ -83,20 +83,21 @@ static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND createPlayerWindow()
+HWND createPlayerWindow(bool classIcon)
 {
-    static ATOM windowClass;
-    if (!windowClass) {
+    static ATOM classes[2];
+    const char* className = classIcon ? "Winamp v1.x" : "Winamp v1.x without icon";
+    if (!classes[classIcon]) {
         WNDCLASSA description = {};
         description.lpfnWndProc = playerWindowProc;
         description.hInstance = GetModuleHandleA(nullptr);
-        description.lpszClassName = "Winamp v1.x";
-        description.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        description.lpszClassName = className;
+        description.hIcon = classIcon ? LoadIconA(nullptr, IDI_APPLICATION) : nullptr;
         description.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass = RegisterClassA(&description);
+        classes[classIcon] = RegisterClassA(&description);
     }
-    return CreateWindowA("Winamp v1.x", "Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116,
+    return CreateWindowA(className, "Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116,
                          nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 

@@ -21,7 +21,8 @@ struct TimelineEvent {
     const char* title;
 };
 
-HWND createPlayerWindow();
+// The player's main window; its class carries the player's icon unless classIcon is false.
+HWND createPlayerWindow(bool classIcon = true);
 
 // Per-poll answers for tests: poll n (counted from 1) gets answers[n-1]; polls past the end repeat
 // the last answer's state and settle title.

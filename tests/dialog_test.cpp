@@ -1,8 +1,8 @@
 // The options dialog, driven from a helper thread as a user would, in English and Russian; checked
 // through what it shows, the settings file's bytes, the watcher and the notice.
 #include "standin.h"
+#include "driver.h"
 #include <commctrl.h>
-#include <functional>
 #include <vector>
 #include "../resources/resource.h"
 
@@ -16,13 +16,6 @@ struct DialogView {
     std::string durationText, intervalText;
     int duration, interval;
 };
-
-std::string windowText(HWND window)
-{
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 DialogView readDialog(HWND dialog)
 {
@@ -38,26 +31,8 @@ DialogView readDialog(HWND dialog)
     return view;
 }
 
-void click(HWND dialog, int control) { SendDlgItemMessageA(dialog, control, BM_CLICK, 0, 0); }
 void pressKey(HWND dialog, int control, WPARAM key) { SendDlgItemMessageA(dialog, control, WM_KEYDOWN, key, 0); }
 void closeFromCaption(HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-DWORD WINAPI driveDialog(LPVOID driver)
-{
-    HWND dialog = waitForPlayerDialog();
-    if (dialog) (*static_cast<std::function<void(HWND)>*>(driver))(dialog);
-    return 0;
-}
-
-// The player's configure command on this thread, with `drive` working the dialog from another.
-void configure(StandInPlayer& player, std::function<void(HWND)> drive)
-{
-    expectPlayerDialog();
-    HANDLE helper = CreateThread(nullptr, 0, driveDialog, &drive, 0, nullptr);
-    player.plugin.record->config();
-    WaitForSingleObject(helper, INFINITE);
-    CloseHandle(helper);
-}
 
 DialogView viewAndEnd(StandInPlayer& player, int button)
 {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <stdio.h>
 #include <string>
+#include "clock.h"
 #include "host.h"
 #include "recorder.h"
 #include "threads.h"
@@ -24,6 +25,7 @@ struct StandInPlayer {
     bool running = false;
 
     // settingsFile null: no plugin.ini. window: the player's window, or null to create one here.
+    // The notification area is simulated, with the player's icon shown.
     explicit StandInPlayer(const char* settingsFile, const char* fileName = "gen_Pipwick.dll", HWND playerWindow = nullptr)
     {
         makeScratchFolder("player", folder, MAX_PATH);
@@ -32,7 +34,10 @@ struct StandInPlayer {
         window = playerWindow ? playerWindow : createPlayerWindow();
         REQUIRE(loadPlugin(dllPath, window, &plugin));
         REQUIRE(recordShellCalls(plugin.module));
+        REQUIRE(countPluginPauses(plugin.module));
         clearShellCalls();
+        useTray(Tray::Simulated);
+        showSimulatedIcon(window, playerIconId);
         listProcessThreads(&threadsBefore);
     }
 
@@ -71,14 +76,25 @@ inline bool threadEnds(DWORD threadId)
     return result == WAIT_OBJECT_0;
 }
 
-// The balloons raised so far, "poll:text" joined by " | ".
+// One shell call: "text" for a balloon on the player's icon, the common case; otherwise the
+// message and icon id, "!" first when the shell refused it, and the text of a balloon.
+inline std::string describeCall(const ShellCall& call)
+{
+    bool balloon = (call.notice.uFlags & NIF_INFO) != 0;
+    if (call.message == NIM_MODIFY && call.notice.uID == playerIconId && call.result) return call.notice.szInfo;
+    const char* verb = call.message == NIM_ADD ? "add" : call.message == NIM_MODIFY ? "modify" : "delete";
+    std::string text = std::string(call.result ? "" : "!") + verb + "#" + std::to_string(call.notice.uID);
+    return balloon ? text + ":" + call.notice.szInfo : text;
+}
+
+// The shell calls so far, "poll:call" joined by " | ".
 inline std::string balloons()
 {
     std::string all;
     for (LONG i = 0; i < shellCallCount(); ++i) {
         const ShellCall& call = shellCall(i);
         if (!all.empty()) all += " | ";
-        all += std::to_string(call.poll) + ":" + call.notice.szInfo;
+        all += std::to_string(call.poll) + ":" + describeCall(call);
     }
     return all;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The demo: installs what is missing, builds, and runs the real plug-in in the stand-in player under Wine,
 # on a Wine desktop with a notification area inside a private X server. Prints each balloon as it is
-# raised; saves a picture of the first one on the player's icon to build/demo/balloon.png.
-#   tools/demo.sh [playlist-file] [--lines]
+# raised; saves a picture of the first one to build/demo/balloon.png.
+#   tools/demo.sh [playlist-file] [--lines] [--no-icon]
+# --no-icon: the player shows no notification-area icon (its default), so the plug-in shows its own.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"

@@ -1,8 +1,8 @@
 // The watcher loop: one poll per update interval, a 500 ms settle check for each new song.
 #include <windows.h>
-#include <shellapi.h>
 #include "watcher.h"
 #include "title.h"
+#include "balloon.h"
 #include "../plugin/module.h"
 #include "../plugin/lifecycle.h"
 #include "../settings/settings.h"
@@ -31,11 +31,6 @@ static bool pauseUnlessStopped(DWORD milliseconds)
 {
     SleepEx(milliseconds, TRUE);
     return !stopRequested;
-}
-
-static void showBalloon()
-{
-    Shell_NotifyIconA(NIM_MODIFY, &balloonNotice);
 }
 
 // A playing cycle; returns whether its state is recorded.
@@ -68,11 +63,13 @@ DWORD watcherMain()
     lastState = Stopped;
     while (!stopRequested) {
         if (!pauseUnlessStopped(static_cast<DWORD>(settings.sleep))) break;
+        removeExpiredOwnIcon();
         LONG state = queryPlayState();
         bool recorded = true;
         if (state == Playing) recorded = watchPlaying(title, sizeof title);
         else watchNotPlaying(state);
         if (recorded) lastState = state;
     }
+    dropOwnIcon();
     return 0;
 }

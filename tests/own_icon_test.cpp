@@ -1,0 +1,157 @@
+// Balloons when the player shows no notification-area icon (its default): an icon of the plug-in's
+// own carries them, for as long as the balloon stays, and never outlives the plug-in.
+#include "standin.h"
+#include "driver.h"
+#include "../resources/resource.h"
+
+namespace {
+
+#define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
+
+const char song[] = "12. Some Artist - Some Song - Winamp";
+const char songTip[] = " Some Artist - Some Song";
+const char nextSong[] = "13. Other Artist - Next Song - Winamp";
+const char nextTip[] = " Other Artist - Next Song";
+const char lastSong[] = "14. Last Artist - Last Song - Winamp";
+const char lastTip[] = " Last Artist - Last Song";
+const PollAnswer steadySong[] = {{StatePlaying, song}};
+const DWORD clockStart = 50000;
+
+// A player without its icon whose first balloon, the song, is on ours; returns our icon's call.
+ShellCall firstBalloonOnOwnIcon(StandInPlayer& player)
+{
+    hideSimulatedIcon(player.window, playerIconId);
+    REQUIRE(controlPluginClock(player.plugin.module, clockStart));
+    player.init(steadySong, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    REQUIRE(shellCallCount() == 2);
+    CHECK(balloons() == std::string("1:!modify#502:") + songTip + " | 1:add#" +
+                            std::to_string(shellCall(1).notice.uID) + ":" + songTip);
+    return shellCall(1);
+}
+
+}  // namespace
+
+TEST_CASE("without the player's icon ours carries the balloon, with the player's image, until its time is up")
+{
+    struct Row {
+        const char* settings;
+        bool classIcon;
+        DWORD stays;   // the shell holds a balloon 10 to 30 s, whatever it is asked for
+    };
+    const Row rows[] = {
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=12000\r\n", true, 12000},
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=0\r\n", false, 10000},
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=45000\r\n", true, 30000},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.settings);
+        StandInPlayer player(row.settings, "gen_Pipwick.dll", createPlayerWindow(row.classIcon));
+        ShellCall own = firstBalloonOnOwnIcon(player);
+        const NOTIFYICONDATAA& notice = own.notice;
+        CHECK(notice.uID != playerIconId);
+        CHECK(notice.hWnd != player.window);
+        CHECK(IsWindow(notice.hWnd));
+        CHECK(notice.cbSize == 488);
+        CHECK(notice.uFlags == (NIF_ICON | NIF_TIP | NIF_INFO));
+        CHECK(notice.uCallbackMessage == 0);
+        CHECK(std::string(notice.szInfoTitle) == "Winamp");
+        CHECK(notice.dwInfoFlags == NIIF_INFO);
+        const NOTIFYICONDATAA& modify = shellCall(0).notice;
+        CHECK(notice.uTimeout == modify.uTimeout);
+        CHECK(std::string(notice.szInfo) == modify.szInfo);
+        CHECK(std::string(notice.szTip) == "Quillfen (gen_Pipwick.dll)");
+        if (row.classIcon) {
+            HICON small = reinterpret_cast<HICON>(GetClassLongA(player.window, GCL_HICONSM));
+            CHECK((notice.hIcon == small || notice.hIcon == reinterpret_cast<HICON>(GetClassLongA(player.window, GCL_HICON))));
+        } else {
+            CHECK(notice.hIcon == LoadIconA(nullptr, IDI_INFORMATION));
+        }
+
+        setPluginClock(clockStart + row.stays - 1);
+        REQUIRE(runPlayerUntilPolls(pollsAnswered() + 3));
+        CHECK(shellCallCount() == 2);
+        CHECK(simulatedIconShown(notice.hWnd, notice.uID));
+        setPluginClock(clockStart + row.stays);
+        REQUIRE(runPlayerUntilPolls(pollsAnswered() + 2));
+        REQUIRE(shellCallCount() == 3);
+        CHECK(describeCall(shellCall(2)) == "delete#" + std::to_string(notice.uID));
+        CHECK(shellCall(2).notice.hWnd == notice.hWnd);
+        CHECK(simulatedIconCount() == 0);
+        player.quit();
+        CHECK(shellCallCount() == 3);
+    }
+}
+
+TEST_CASE("our icon is added again after a shell restart, and goes when the player's icon is back")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, song}, {StatePlaying, nextSong},
+                                 {StatePlaying, nextSong}, {StatePlaying, lastSong}, {StatePlaying, lastSong}};
+    hideSimulatedIcon(player.window, playerIconId);
+    player.init(script, COUNT(script));
+    REQUIRE(runPlayerUntilPolls(2));
+    std::string own = "#" + std::to_string(shellCall(1).notice.uID);
+    restartSimulatedShell();
+    REQUIRE(runPlayerUntilPolls(4));
+    showSimulatedIcon(player.window, playerIconId);
+    REQUIRE(runPlayerUntilPolls(7));
+    player.quit();
+    CHECK(balloons() == std::string("1:!modify#502:") + songTip + " | 1:add" + own + ":" + songTip +
+                            " | 3:!modify#502:" + nextTip + " | 3:!modify" + own + ":" + nextTip +
+                            " | 3:add" + own + ":" + nextTip + " | 5:" + lastTip + " | 5:delete" + own);
+    CHECK(simulatedIconCount() == 1);   // the player's own
+}
+
+TEST_CASE("quit, a drop from the dialog, and quit after the player's window is gone leave no icon of ours")
+{
+    enum Ending { Quit, DropFromDialog, WindowGoneThenQuit };
+    for (Ending ending : {Quit, DropFromDialog, WindowGoneThenQuit}) {
+        CAPTURE(ending);
+        StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+        ShellCall own = firstBalloonOnOwnIcon(player);
+        DWORD watcher = firstNewThread(player.threadsBefore);
+        if (ending == DropFromDialog) {
+            configure(player, [](HWND dialog) { click(dialog, IDC_ENABLED); click(dialog, IDOK); });
+            CHECK(threadEnds(watcher));
+        }
+        if (ending == WindowGoneThenQuit) {
+            DestroyWindow(player.window);   // a normal exit: the window goes first, then quit
+            REQUIRE(runPlayerUntilPauses(pluginPausesBegun() + 2));
+        }
+        player.quit();
+        CHECK(threadEnds(watcher));
+        CHECK(simulatedIconCount() == 0);
+        CHECK(!IsWindow(own.notice.hWnd));
+        CHECK(describeCall(shellCall(shellCallCount() - 1)) == "delete#" + std::to_string(own.notice.uID));
+    }
+}
+
+TEST_CASE("a player that closes its window while the watcher runs gets no stopped balloon and no icon")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+    player.init(steadySong, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    hideSimulatedIcon(player.window, playerIconId);   // the player removes its icon as it exits...
+    DestroyWindow(player.window);                     // ...and then its window; polls now read "stopped"
+    REQUIRE(runPlayerUntilPauses(pluginPausesBegun() + 2));
+    player.quit();
+    CHECK(balloons() == std::string("1:") + songTip);
+    CHECK(simulatedIconCount() == 0);
+}
+
+TEST_CASE("with no notification area every call fails, and the watcher goes on until quit")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+    useTray(Tray::Missing);
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}, {StatePlaying, nextSong}};
+    player.init(script, COUNT(script));
+    REQUIRE(runPlayerUntilPolls(6));
+    DWORD watcher = firstNewThread(player.threadsBefore);
+    player.quit();
+    CHECK(threadEnds(watcher));
+    std::string own = "#" + std::to_string(shellCall(1).notice.uID);
+    CHECK(balloons() == std::string("1:!modify#502:") + songTip + " | 1:!add" + own + ":" + songTip +
+                            " | 2:!modify#502:Playback paused. | 2:!add" + own + ":Playback paused." +
+                            " | 3:!modify#502:" + nextTip + " | 3:!add" + own + ":" + nextTip);
+}
