@@ -4,6 +4,7 @@
 #include "options.h"
 #include "../plugin/lifecycle.h"
 #include "../plugin/module.h"
+#include "../plugin/text.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
 
@@ -14,8 +15,12 @@ static LRESULT sendToControl(HWND dialog, int control, UINT message, WPARAM wPar
     return SendMessageA(GetDlgItem(dialog, control), message, wParam, lParam);
 }
 
-static void setSpinner(HWND dialog, int spinner, int lowest, int highest, LONG position)
+// A value from a hand-edited file may lie outside the range: it shows as the nearest end, never as
+// its low 16 bits (70000 would show 4464).
+static void setSpinner(HWND dialog, int spinner, LONG lowest, LONG highest, LONG position)
 {
+    if (position < lowest) position = lowest;
+    if (position > highest) position = highest;
     sendToControl(dialog, spinner, UDM_SETRANGE, 0, MAKELPARAM(highest, lowest));
     sendToControl(dialog, spinner, UDM_SETPOS, 0, LOWORD(position));
 }
@@ -83,6 +88,16 @@ INT_PTR CALLBACK optionsDialogProc(HWND window, UINT message, WPARAM wParam, LPA
     return FALSE;
 }
 
+// The settings apply all the same, until the player closes.
+static void reportUnsavedSettings()
+{
+    char format[256] = "";
+    LoadStringA(pluginRecord.moduleInstance, IDS_SAVE_FAILED, format, sizeof format);
+    char message[256 + MAX_PATH];
+    formatTextCut(message, sizeof message, format, settingsFileInUse());
+    MessageBoxA(pluginRecord.hostWindow, message, descriptionText, MB_OK | MB_ICONWARNING);
+}
+
 void pluginConfig()
 {
     // The player may never have registered the up-down class the dialog needs.
@@ -91,6 +106,7 @@ void pluginConfig()
     if (DialogBoxParamA(pluginRecord.moduleInstance, MAKEINTRESOURCEA(IDD_OPTIONS), pluginRecord.hostWindow,
                         optionsDialogProc, 0) != IDOK)
         return;
-    writeSettings();
+    bool saved = writeSettings();
     applySettings();
+    if (!saved) reportUnsavedSettings();
 }

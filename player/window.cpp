@@ -12,8 +12,9 @@ static volatile LONG pollCount;           // play-state queries answered
 static volatile LONG titleReadCount;
 static LONG readsThisPoll;
 static LARGE_INTEGER pollTimes[16384];   // when each early poll was answered
-static HANDLE dialogIdle;                 // set when a dialog owned by the player waits for input
-static volatile HWND idleDialog;
+static HANDLE dialogShown;                // set when a new dialog is activated on the player's thread
+static volatile HWND shownDialog;         // the newest such dialog
+static HHOOK dialogHook;
 static int shownState;
 static const char* shownTitle = "";
 
@@ -73,12 +74,6 @@ static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wPara
         return 0;
     case WM_GETTEXT:
         return answerGetText(wParam, lParam);
-    case WM_ENTERIDLE:
-        if (wParam == MSGF_DIALOGBOX && !idleDialog) {
-            idleDialog = reinterpret_cast<HWND>(lParam);
-            SetEvent(dialogIdle);
-        }
-        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -177,17 +172,34 @@ void runPlayerFor(DWORD milliseconds)
     }
 }
 
-void expectPlayerDialog()
+// Activation comes after a dialog's initialisation. (Wine's message boxes send no WM_ENTERIDLE.)
+static LRESULT CALLBACK noticeDialogs(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (!dialogIdle) dialogIdle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    idleDialog = nullptr;
-    ResetEvent(dialogIdle);
+    if (code == HCBT_ACTIVATE) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char className[16] = "";
+        GetClassNameA(window, className, sizeof className);
+        if (lstrcmpA(className, "#32770") == 0 && window != shownDialog) {
+            shownDialog = window;
+            SetEvent(dialogShown);
+        }
+    }
+    return CallNextHookEx(dialogHook, code, wParam, lParam);
 }
 
-HWND waitForPlayerDialog(DWORD safetyTimeout)
+void expectPlayerDialog()
 {
-    if (WaitForSingleObject(dialogIdle, safetyTimeout) != WAIT_OBJECT_0) return nullptr;
-    return idleDialog;
+    if (!dialogShown) dialogShown = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!dialogHook) dialogHook = SetWindowsHookExA(WH_CBT, noticeDialogs, nullptr, GetCurrentThreadId());
+    shownDialog = nullptr;
+    ResetEvent(dialogShown);
+}
+
+HWND waitForPlayerDialog(DWORD safetyTimeout, HANDLE stopWaiting)
+{
+    HANDLE events[2] = {dialogShown, stopWaiting};
+    if (WaitForMultipleObjects(stopWaiting ? 2 : 1, events, FALSE, safetyTimeout) != WAIT_OBJECT_0) return nullptr;
+    return shownDialog;
 }
 
 static NOTIFYICONDATAA trayIcon(HWND window)

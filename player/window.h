@@ -52,10 +52,11 @@ void dispatchPlayerMessages();
 // Runs the player's message loop for a while (the demo's timeline).
 void runPlayerFor(DWORD milliseconds);
 
-// A modal dialog owned by the player's window tells it when it waits for input (WM_ENTERIDLE):
-// call expectPlayerDialog before the dialog opens, then waitForPlayerDialog from another thread.
+// Dialogs on the player's thread, the plug-in's options and message boxes: call expectPlayerDialog on
+// that thread before one opens, then waitForPlayerDialog from another. Each wait returns the next new
+// dialog once it is initialised, or null on the time-out or once stopWaiting is set.
 void expectPlayerDialog();
-HWND waitForPlayerDialog(DWORD safetyTimeout = 30000);
+HWND waitForPlayerDialog(DWORD safetyTimeout = 30000, HANDLE stopWaiting = nullptr);
 
 // Puts the player's own icon (id 502) in the notification area, where the system has one.
 bool addPlayerTrayIcon(HWND window);

@@ -19,7 +19,7 @@ static DWORD WINAPI runWatcher(LPVOID module)
     return 0;
 }
 
-// Being queued is all it does: it ends the watcher's alertable pause.
+// Being queued is all it does: it ends the watcher's alertable pause before its next poll.
 static VOID CALLBACK wakeWatcher(ULONG_PTR)
 {
 }
@@ -62,11 +62,11 @@ static bool droppedWatcherEnded()
     return true;
 }
 
+// The thread's own reference on the module: loading the module's own path again only counts up, and
+// works on every Windows (never called inside the entry point, where loading is not allowed).
 void startWatcher()
 {
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                       reinterpret_cast<LPCSTR>(&runWatcher), &module);
+    HMODULE module = modulePath[0] ? LoadLibraryA(modulePath) : nullptr;
     watcherThread = CreateThread(nullptr, 0, runWatcher, module, 0, nullptr);
     if (!watcherThread && module) FreeLibrary(module);
 }
@@ -104,5 +104,8 @@ void applySettings()
         requestStop();
         droppedWatcher = watcherThread;   // none is held here: a watcher starts only after it has ended
         watcherThread = nullptr;
+        return;
     }
+    // A running watcher may be in a long pause (an hour, from a hand-edited file): it polls at once.
+    if (watcherThread) QueueUserAPC(wakeWatcher, watcherThread, 0);
 }

@@ -20,6 +20,7 @@ struct GeneralPurposePlugin {
 const DWORD balloonNoticeSize = 488;
 
 extern GeneralPurposePlugin pluginRecord;   // handed to the player by address
+extern char modulePath[MAX_PATH];           // the module's full path, or empty when it was cut
 extern char descriptionText[128];           // "Quillfen (<file name>)"
 extern char settingsPath[MAX_PATH];         // "<module folder>\plugin.ini", or empty when it cannot be built
 extern char balloonTitle[64];               // string 2

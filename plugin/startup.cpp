@@ -11,6 +11,7 @@ static_assert(sizeof(GeneralPurposePlugin) == 7 * 4, "the player reads seven 32-
 static_assert(NOTIFYICONDATAA_V2_SIZE == balloonNoticeSize, "balloon fields end at 488 bytes");
 
 GeneralPurposePlugin pluginRecord = { 0x10, descriptionText, pluginInit, pluginConfig, pluginQuit, nullptr, nullptr };
+char modulePath[MAX_PATH];
 char descriptionText[128];
 char settingsPath[MAX_PATH];
 char balloonTitle[64];
@@ -31,19 +32,20 @@ static void buildSettingsPath(char* modulePath, char* fileName)
 
 void moduleStartup(HINSTANCE instance)
 {
-    char modulePath[MAX_PATH];
-    DWORD length = GetModuleFileNameA(instance, modulePath, MAX_PATH);
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
     if (length >= MAX_PATH) length = 0;   // a cut path names neither the file nor its folder
-    modulePath[length] = '\0';
+    path[length] = '\0';
+    lstrcpyA(modulePath, path);
 
-    char* fileName = reinterpret_cast<char*>(_mbsrchr(reinterpret_cast<unsigned char*>(modulePath), '\\'));
-    fileName = fileName ? fileName + 1 : modulePath;
+    char* fileName = reinterpret_cast<char*>(_mbsrchr(reinterpret_cast<unsigned char*>(path), '\\'));
+    fileName = fileName ? fileName + 1 : path;
 
     char description[128] = "";
     LoadStringA(instance, IDS_DESCRIPTION, description, sizeof description);
     formatTextCut(descriptionText, sizeof descriptionText, description, fileName);
 
-    buildSettingsPath(modulePath, fileName);
+    buildSettingsPath(path, fileName);
 
     LoadStringA(instance, IDS_BALLOON_TITLE, balloonTitle, sizeof balloonTitle);
     LoadStringA(instance, IDS_TIP_FORMAT, tipFormat, sizeof tipFormat);

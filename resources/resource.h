@@ -8,6 +8,7 @@
 #define IDS_TIP_FORMAT        3
 #define IDS_STOPPED           5
 #define IDS_PAUSED            6
+#define IDS_SAVE_FAILED       7
 
 // Dialog (1000) and its controls (1000-1099).
 #define IDD_OPTIONS           1000

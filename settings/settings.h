@@ -1,4 +1,5 @@
-// The four user settings and their file, "plugin.ini" beside the module.
+// The four user settings and their file: "plugin.ini" beside the module, or the per-user
+// "<application data>\Pipwick\plugin.ini" once that holds them or where no other can be written.
 #ifndef PIPWICK_SETTINGS_H
 #define PIPWICK_SETTINGS_H
 
@@ -14,8 +15,15 @@ struct Settings {
 
 extern Settings settings;
 
+// Chooses the file (per-user when it holds the section, else beside the module) and reads it.
 void readSettings();
-void writeSettings();
+
+// Writes all four keys to the chosen file; when that fails beside the module, to the per-user file,
+// which from then on is the chosen one. False when no file could be written.
+bool writeSettings();
+
+// The file the settings are kept in, or were last tried in.
+const char* settingsFileInUse();
 
 // Stores a setting so that the watcher sees it by its next read.
 void storeSetting(volatile LONG* setting, LONG value);

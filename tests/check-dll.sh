@@ -17,6 +17,34 @@ echo "imports: $imports"
 for name in $imports; do
     check "import $name is a system DLL" 'grep -qxE "KERNEL32.DLL|USER32.DLL|SHELL32.DLL|COMCTL32.DLL|MSVCRT.DLL" <<<"$name"'
 done
+# Every function the DLL imports must exist in Windows 2000 (the first Windows with balloon tips),
+# or the whole DLL fails to load there. These are the ones checked to be in its system DLLs; a new
+# import must be checked against Windows 2000 before it joins the list.
+windows2000='
+COMCTL32.DLL!InitCommonControlsEx
+KERNEL32.DLL!CloseHandle KERNEL32.DLL!CreateDirectoryA KERNEL32.DLL!CreateThread
+KERNEL32.DLL!DisableThreadLibraryCalls KERNEL32.DLL!FreeLibrary KERNEL32.DLL!FreeLibraryAndExitThread
+KERNEL32.DLL!GetModuleFileNameA KERNEL32.DLL!GetPrivateProfileIntA KERNEL32.DLL!GetPrivateProfileStringA
+KERNEL32.DLL!GetTickCount KERNEL32.DLL!IsDBCSLeadByte KERNEL32.DLL!LoadLibraryA KERNEL32.DLL!QueueUserAPC
+KERNEL32.DLL!SleepEx KERNEL32.DLL!WaitForSingleObject KERNEL32.DLL!WritePrivateProfileStringA
+KERNEL32.DLL!lstrcatA KERNEL32.DLL!lstrcmpA KERNEL32.DLL!lstrcpyA KERNEL32.DLL!lstrlenA
+MSVCRT.DLL!_mbschr MSVCRT.DLL!_mbsrchr
+SHELL32.DLL!SHGetFolderPathA SHELL32.DLL!Shell_NotifyIconA
+USER32.DLL!CheckDlgButton USER32.DLL!CreateWindowExA USER32.DLL!DestroyWindow USER32.DLL!DialogBoxParamA
+USER32.DLL!EndDialog USER32.DLL!GetClassLongA USER32.DLL!GetDlgItem USER32.DLL!GetWindowTextA
+USER32.DLL!IsDlgButtonChecked USER32.DLL!IsWindow USER32.DLL!LoadIconA USER32.DLL!LoadStringA
+USER32.DLL!MessageBoxA USER32.DLL!MsgWaitForMultipleObjects USER32.DLL!PeekMessageA USER32.DLL!SendMessageA
+USER32.DLL!SetWindowLongA USER32.DLL!wsprintfA USER32.DLL!wvsprintfA
+'
+functions=$(awk '/^[[:space:]]*DLL Name:/ { dll = toupper($3) } /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+ +[A-Za-z_]/ && dll { print dll "!" $3 }' <<<"$dump")
+echo "imported functions: $(wc -w <<<"$functions")"
+for function in $functions; do
+    check "$function is in Windows 2000" 'grep -qwF "$function" <<<"$windows2000"'
+done
+version() { printf '%d.%d' "0x$(sed -n "s/^Major$1\s*//p" <<<"$dump")" "0x$(sed -n "s/^Minor$1\s*//p" <<<"$dump")"; }
+check "asks for no Windows newer than 2000 (OS $(version OSystemVersion), subsystem $(version SubsystemVersion))" \
+    '[ "$(sed -n "s/^MajorOSystemVersion\s*//p" <<<"$dump")" -le 5 ] && [ "$(sed -n "s/^MajorSubsystemVersion\s*//p" <<<"$dump")" -le 5 ]'
+
 size=$(stat -c %s "$dll")
 echo "size: $size bytes"
 check "smaller than 16 KiB" '[ "$size" -lt 16384 ]'

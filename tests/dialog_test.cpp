@@ -86,16 +86,49 @@ TEST_CASE("arrows step the interval by 100 ms and the duration by one second; OK
     player.quit();
 }
 
-TEST_CASE("an interval from the file outside the dialog's bounds is stored as the dialog shows it")
+TEST_CASE("values from the file outside the dialog's bounds show as the nearest end, and OK stores that")
 {
-    StandInPlayer player("[zoPipwick]\r\nSleep=20\r\nDuration=99000\r\n");
+    struct Row {
+        const char* file;
+        int interval, duration;
+        const char* saved;
+    };
+    const Row rows[] = {
+        {"[zoPipwick]\r\nSleep=20\r\nDuration=99000\r\n", 100, 30,
+         "[zoPipwick]\r\nSleep=100\r\nDuration=30000\r\nActive=1\r\nSimple=1\r\n"},
+        {"[zoPipwick]\r\nSleep=40000\r\nDuration=40000000\r\n", 30000, 30,
+         "[zoPipwick]\r\nSleep=30000\r\nDuration=30000\r\nActive=1\r\nSimple=1\r\n"},
+        {"[zoPipwick]\r\nSleep=70000\r\nDuration=-5000\r\n", 30000, 0,
+         "[zoPipwick]\r\nSleep=30000\r\nDuration=0\r\nActive=1\r\nSimple=1\r\n"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.file);
+        StandInPlayer player(row.file);
+        player.init(steadySong, 1);
+        DialogView view = viewAndEnd(player, IDOK);
+        CHECK(view.interval == row.interval);
+        CHECK(view.duration == row.duration);
+        CHECK(readTextFile(player.settingsPath()) == row.saved);
+        player.quit();
+    }
+}
+
+TEST_CASE("OK wakes a watcher in an hour-long pause: the next poll follows at once, at the new interval")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=3600000\r\n");
     player.init(steadySong, 1);
-    DialogView view = viewAndEnd(player, IDOK);
-    CHECK(view.interval == 100);
-    CHECK(view.duration == 30);
-    CHECK(readTextFile(player.settingsPath()) ==
-          "[zoPipwick]\r\nSleep=100\r\nDuration=30000\r\nActive=1\r\nSimple=1\r\n");
+    REQUIRE(runPlayerUntilPauses(1));   // the watcher has begun its hour
+    DialogView view{};
+    configure(player, [&](HWND dialog) {
+        view = readDialog(dialog);
+        SetDlgItemTextA(dialog, IDC_INTERVAL_EDIT, "100");
+        click(dialog, IDOK);
+    });
+    CHECK(view.intervalText == "30,000");
+    CHECK(pollsAnswered() == 0);
+    REQUIRE(runPlayerUntilPolls(3, 10000));
     player.quit();
+    CHECK(readTextFile(player.settingsPath()).find("Sleep=100\r\n") != std::string::npos);
 }
 
 TEST_CASE("Cancel and the caption's close button change nothing: memory, file and watcher")
@@ -178,7 +211,10 @@ TEST_CASE("unchecking drops a running watcher, checking starts one; quick toggle
     CHECK(threadEnds(last));
 }
 
-TEST_CASE("a folder too deep for plugin.ini: the dialog saves nothing, anywhere")
+namespace {
+
+// A folder of 251 characters: room for "\g.dll", not for "\plugin.ini".
+std::string tooDeepFolder()
 {
     char base[MAX_PATH];
     makeScratchFolder("deep", base, MAX_PATH);
@@ -187,36 +223,131 @@ TEST_CASE("a folder too deep for plugin.ini: the dialog saves nothing, anywhere"
         folder += "\\" + std::string(std::min<size_t>(40, 251 - folder.size() - 1), 'd');
         CreateDirectoryA(folder.c_str(), nullptr);
     }
-    REQUIRE(folder.size() == 251);   // room for "\g.dll", not for "\plugin.ini"
-    std::string dll = folder + "\\g.dll";
-    char built[MAX_PATH];
-    builtPluginPath(built, MAX_PATH);
-    REQUIRE(CopyFileA(built, dll.c_str(), FALSE));
+    REQUIRE(folder.size() == 251);
+    return folder;
+}
 
-    char windows[MAX_PATH], temp[MAX_PATH], current[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    GetTempPathA(MAX_PATH, temp);
-    GetCurrentDirectoryA(MAX_PATH, current);
-    const std::string strays[] = {std::string(windows) + "\\plugin.ini", std::string(temp) + "plugin.ini",
-                                  std::string(current) + "\\plugin.ini", std::string(base) + "\\plugin.ini",
-                                  folder + "\\plugin.ini"};
-    for (const std::string& stray : strays) DeleteFileA(stray.c_str());
+void chooseLinesAndTwelveSeconds(HWND dialog)
+{
+    click(dialog, IDC_FORMAT_LINES);
+    pressKey(dialog, IDC_DURATION_EDIT, VK_UP);
+    pressKey(dialog, IDC_DURATION_EDIT, VK_UP);
+    click(dialog, IDOK);
+}
 
-    HWND window = createPlayerWindow();
-    LoadedPlugin plugin;
-    REQUIRE(loadPlugin(dll.c_str(), window, &plugin));
-    CHECK(std::string(plugin.record->description) == "Quillfen (g.dll)");
-    StandInPlayer host(nullptr, "gen_Pipwick.dll", window);   // only for configure(): the deep copy's record
-    host.plugin = plugin;
-    scriptPolls(steadySong, 1);
-    plugin.record->init();
-    host.running = true;
-    DialogView view = viewAndEnd(host, IDOK);
-    CHECK(view.interval == 500);   // the defaults: nothing was read
-    for (const std::string& stray : strays) {
-        CAPTURE(stray);
-        CHECK(readTextFile(stray) == "<no file>");
+}  // namespace
+
+TEST_CASE("user: a folder that cannot be written, or is too deep, keeps the settings per user")
+{
+    for (bool tooDeep : {false, true}) {
+        CAPTURE(tooDeep);
+        UserSettingsFile user;
+        char scratch[MAX_PATH];
+        makeScratchFolder("unwritable", scratch, MAX_PATH);
+        std::string folder = tooDeep ? tooDeepFolder() : scratch;
+        if (!tooDeep) blockWrites(folder + "\\plugin.ini");
+        char windows[MAX_PATH], temp[MAX_PATH], current[MAX_PATH];
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        GetTempPathA(MAX_PATH, temp);
+        GetCurrentDirectoryA(MAX_PATH, current);
+        const std::string strays[] = {std::string(windows) + "\\plugin.ini", std::string(temp) + "plugin.ini",
+                                      std::string(current) + "\\plugin.ini", folder + "\\plugin.ini"};
+        for (const std::string& stray : strays) DeleteFileA(stray.c_str());
+
+        StandInPlayer player(nullptr, "g.dll", nullptr, folder.c_str());
+        CHECK(std::string(player.plugin.record->description) == "Quillfen (g.dll)");
+        player.init(steadySong, 1);
+        CHECK(configure(player, chooseLinesAndTwelveSeconds) == "");
+        CHECK(readTextFile(user.path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=500\r\nDuration=12000\r\n");
+        for (const std::string& stray : strays) {
+            CAPTURE(stray);
+            CHECK(readTextFile(stray) == "<no file>");
+        }
+
+        player.reload();
+        player.init(steadySong, 1);
+        DialogView view = viewAndEnd(player, IDCANCEL);
+        CHECK(view.lines);
+        CHECK(view.duration == 12);
+        player.quit();
     }
+}
+
+TEST_CASE("user: the per-user file, once it holds the section, is read and written instead of the one beside")
+{
+    struct Row {
+        const char* userFile;
+        bool wins;
+    };
+    const Row rows[] = {{"[zoPipwick]\r\nSimple=0\r\nDuration=7000\r\n", true}, {"[Other]\r\nSimple=0\r\n", false}};
+    const char besideFile[] = "[zoPipwick]\r\nSimple=1\r\nDuration=4000\r\n";
+    for (const Row& row : rows) {
+        CAPTURE(row.userFile);
+        UserSettingsFile user;
+        CreateDirectoryA(user.folder.c_str(), nullptr);
+        writeTextFile(user.path, row.userFile);
+        StandInPlayer player(besideFile);
+        player.init(steadySong, 1);
+        DialogView view{};
+        configure(player, [&](HWND dialog) {
+            view = readDialog(dialog);
+            pressKey(dialog, IDC_DURATION_EDIT, VK_UP);
+            click(dialog, IDOK);
+        });
+        player.quit();
+        CHECK(view.lines == row.wins);
+        CHECK(view.duration == (row.wins ? 7 : 4));
+        const char* saved = row.wins ? "[zoPipwick]\r\nSimple=0\r\nDuration=8000\r\nActive=1\r\nSleep=500\r\n"
+                                     : "[zoPipwick]\r\nSimple=1\r\nDuration=5000\r\nActive=1\r\nSleep=500\r\n";
+        CHECK(readTextFile(row.wins ? user.path : player.settingsPath()) == saved);
+        CHECK(readTextFile(row.wins ? player.settingsPath() : user.path) == (row.wins ? besideFile : row.userFile));
+    }
+}
+
+namespace {
+
+// Neither file can be written: returns the message that OK brings, after checking that the settings
+// apply all the same (the next balloon in the two-line format, for 12 s).
+std::string messageWhenNothingCanBeSaved(std::string* userPath)
+{
+    UserSettingsFile user;
+    user.blockWrites();
+    *userPath = user.path;
+    StandInPlayer player(nullptr);
+    blockWrites(player.settingsPath());
+    const PollAnswer paused[] = {{StatePaused, "Winamp"}};
+    player.init(paused, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    std::string message = configure(player, chooseLinesAndTwelveSeconds);
+    const PollAnswer song[] = {{StatePlaying, "1. Some Artist - Some Song - Winamp"}};
+    scriptPolls(song, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    player.quit();
+    REQUIRE(shellCallCount() == 2);
+    CHECK(shellCall(1).notice.uTimeout == 12000);
+    CHECK(std::string(shellCall(1).notice.szInfo).find("\r\n") != std::string::npos);
+    return message;
+}
+
+}  // namespace
+
+TEST_CASE("user: when no file can be written OK says so, naming the file, and the settings still apply")
+{
+    std::string userPath;
+    std::string message = messageWhenNothingCanBeSaved(&userPath);
+    CHECK(message == "The settings could not be saved to\r\n" + userPath + "\r\n\r\nThey apply until Winamp closes.");
+}
+
+TEST_CASE("user-ru: the message in Russian, in code page 1251")
+{
+    REQUIRE(GetACP() == 1251);
+    std::string userPath;
+    std::string message = messageWhenNothingCanBeSaved(&userPath);
+    // "Не удалось сохранить параметры в файл", the path, "Они действуют до закрытия Winamp."
+    CHECK(message == "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xF1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC "
+                     "\xEF\xE0\xF0\xE0\xEC\xE5\xF2\xF0\xFB \xE2 \xF4\xE0\xE9\xEB\r\n" + userPath +
+                     "\r\n\r\n\xCE\xED\xE8 \xE4\xE5\xE9\xF1\xF2\xE2\xF3\xFE\xF2 \xE4\xEE "
+                     "\xE7\xE0\xEA\xF0\xFB\xF2\xE8\xFF Winamp.");
 }
 
 TEST_CASE("the template: the same controls and layout in both languages, but three Russian widths")

@@ -3,6 +3,8 @@
 #define TESTS_FILES_H
 
 #include <doctest/doctest.h>
+#include <windows.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string>
 
@@ -25,5 +27,35 @@ inline std::string readTextFile(const std::string& path)
     fclose(file);
     return bytes;
 }
+
+// A folder named like the file: the profile functions then fail to write it (under Wine as root a
+// read-only attribute would not stop them).
+inline void blockWrites(const std::string& path) { REQUIRE(CreateDirectoryA(path.c_str(), nullptr)); }
+
+// The per-user settings file, "<application data>\Pipwick\plugin.ini". It lies in the Wine prefix
+// that every test shares, so the tests that make it run alone, and remove it before and after.
+struct UserSettingsFile {
+    std::string folder, path;
+    UserSettingsFile()
+    {
+        char appData[MAX_PATH] = "";
+        REQUIRE(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, appData) == S_OK);
+        folder = std::string(appData) + "\\Pipwick";
+        path = folder + "\\plugin.ini";
+        remove();
+    }
+    ~UserSettingsFile() { remove(); }
+    void remove()
+    {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(path.c_str());   // the folder that stood in for it
+        RemoveDirectoryA(folder.c_str());
+    }
+    void blockWrites()
+    {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        ::blockWrites(path);
+    }
+};
 
 #endif

@@ -82,8 +82,9 @@ TEST_CASE("writing: a new file holds the section and the four keys in their orde
     CHECK(readTextFile(path) == "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=30000\r\nActive=0\r\nSimple=1\r\nSleep=-5\r\n");
 }
 
-TEST_CASE("with no settings path nothing is read or written anywhere")
+TEST_CASE("user: with no path beside the module the per-user file is written and read, and nothing else")
 {
+    UserSettingsFile user;
     settingsPath[0] = '\0';
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
@@ -91,11 +92,21 @@ TEST_CASE("with no settings path nothing is read or written anywhere")
     DeleteFileA(stray.c_str());
     DeleteFileA("plugin.ini");
 
-    setAll(0, 0, 100, 0);
-    writeSettings();
-    CHECK(readTextFile(stray) == "<no file>");
-    CHECK(readTextFile("plugin.ini") == "<no file>");
     readSettings();
     CHECK(settings.active == 1);
     CHECK(settings.sleep == 500);
+    setAll(0, 0, 100, 0);
+    CHECK(writeSettings());
+    CHECK(readTextFile(user.path) == "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=100\r\nDuration=0\r\n");
+    CHECK(readTextFile(stray) == "<no file>");
+    CHECK(readTextFile("plugin.ini") == "<no file>");
+    setAll(7, 7, 7, 7);
+    readSettings();
+    CHECK(settings.active == 0);
+    CHECK(settings.sleep == 100);
+
+    user.remove();
+    user.blockWrites();
+    CHECK(!writeSettings());
+    CHECK(std::string(settingsFileInUse()) == user.path);
 }

@@ -16,6 +16,18 @@
 // Settings file of most tests: a short interval keeps them quick.
 const char quickSettings[] = "[zoPipwick]\r\nSleep=100\r\n";
 
+// Waits, answering the player's messages, until a thread ends.
+inline bool threadEnds(DWORD threadId)
+{
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
+    if (!thread) return true;
+    DWORD result;
+    while ((result = MsgWaitForMultipleObjects(1, &thread, FALSE, 30000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1)
+        dispatchPlayerMessages();
+    CloseHandle(thread);
+    return result == WAIT_OBJECT_0;
+}
+
 struct StandInPlayer {
     char folder[MAX_PATH];
     char dllPath[MAX_PATH];
@@ -26,9 +38,12 @@ struct StandInPlayer {
 
     // settingsFile null: no plugin.ini. window: the player's window, or null to create one here.
     // The notification area is simulated, with the player's icon shown.
-    explicit StandInPlayer(const char* settingsFile, const char* fileName = "gen_Pipwick.dll", HWND playerWindow = nullptr)
+    // inFolder: where to put the copy of the plug-in, or null for a new scratch folder.
+    explicit StandInPlayer(const char* settingsFile, const char* fileName = "gen_Pipwick.dll", HWND playerWindow = nullptr,
+                           const char* inFolder = nullptr)
     {
-        makeScratchFolder("player", folder, MAX_PATH);
+        if (inFolder) lstrcpynA(folder, inFolder, MAX_PATH);
+        else makeScratchFolder("player", folder, MAX_PATH);
         REQUIRE(copyPluginTo(folder, fileName, dllPath, MAX_PATH));
         if (settingsFile) writeTextFile(settingsPath(), settingsFile);
         window = playerWindow ? playerWindow : createPlayerWindow();
@@ -56,6 +71,21 @@ struct StandInPlayer {
         running = false;
     }
 
+    // The player closes and starts again: quit, the watcher ends, the module is unloaded and loaded
+    // afresh from the same file, to read its settings anew at the next init.
+    void reload()
+    {
+        DWORD watcher = firstNewThread(threadsBefore);
+        if (running) quit();
+        if (watcher) REQUIRE(threadEnds(watcher));
+        FreeLibrary(plugin.module);
+        REQUIRE(GetModuleHandleA(dllPath) == nullptr);
+        REQUIRE(loadPlugin(dllPath, window, &plugin));
+        REQUIRE(recordShellCalls(plugin.module));
+        REQUIRE(countPluginPauses(plugin.module));
+        clearShellCalls();
+    }
+
     ~StandInPlayer()
     {
         if (running) plugin.record->quit();
@@ -63,18 +93,6 @@ struct StandInPlayer {
         DestroyWindow(window);
     }
 };
-
-// Waits, answering the player's messages, until a thread ends.
-inline bool threadEnds(DWORD threadId)
-{
-    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);
-    if (!thread) return true;
-    DWORD result;
-    while ((result = MsgWaitForMultipleObjects(1, &thread, FALSE, 30000, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1)
-        dispatchPlayerMessages();
-    CloseHandle(thread);
-    return result == WAIT_OBJECT_0;
-}
 
 // One shell call: "text" for a balloon on the player's icon, the common case; otherwise the
 // message and icon id, "!" first when the shell refused it, and the text of a balloon.

@@ -4,4 +4,6 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 tools/build.sh
+# A per-user settings file left by an interrupted run would be read by every test instead of its own.
+rm -rf build/wineprefix/drive_c/users/*/AppData/Roaming/Pipwick
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset default "$@"

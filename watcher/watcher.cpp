@@ -26,10 +26,24 @@ static void readTitle(char* title, int size)
     GetWindowTextA(pluginRecord.hostWindow, title, size);
 }
 
-// Alertable, so that a stop request's wake-up call ends the pause at once.
-static bool pauseUnlessStopped(DWORD milliseconds)
+// The pause before a poll. Alertable: a stop request ends it, and so does a confirmed dialog, so that
+// the poll that follows uses the new values at once.
+static bool pauseBeforePoll()
 {
-    SleepEx(milliseconds, TRUE);
+    SleepEx(static_cast<DWORD>(settings.sleep), TRUE);
+    return !stopRequested;
+}
+
+// A new title must stay put for the whole settle time: only a stop request ends it early.
+static bool settle()
+{
+    DWORD start = GetTickCount();
+    DWORD elapsed = 0;
+    while (SleepEx(settleTime - elapsed, TRUE) == WAIT_IO_COMPLETION) {
+        if (stopRequested) return false;
+        elapsed = GetTickCount() - start;
+        if (elapsed >= settleTime) break;
+    }
     return !stopRequested;
 }
 
@@ -40,7 +54,7 @@ static bool watchPlaying(char* title, int size)
     if (lstrcmpA(title, lastTitle) == 0) return true;
     lstrcpyA(lastTitle, title);
     if (!extractSongText(title, settings.simple)) return false;
-    if (!pauseUnlessStopped(settleTime)) return false;
+    if (!settle()) return false;
     readTitle(title, size);
     if (lstrcmpA(title, lastTitle) != 0) return false;
     showBalloon();
@@ -62,7 +76,7 @@ DWORD watcherMain()
     lastTitle[0] = '\0';
     lastState = Stopped;
     while (!stopRequested) {
-        if (!pauseUnlessStopped(static_cast<DWORD>(settings.sleep))) break;
+        if (!pauseBeforePoll()) break;
         removeExpiredOwnIcon();
         LONG state = queryPlayState();
         bool recorded = true;
