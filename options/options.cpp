@@ -1,10 +1,8 @@
-// The options dialog: edits the settings in memory; OK saves and applies them.
+// The options dialog: edits the settings in memory and says whether the user confirmed them.
 #include <windows.h>
 #include <commctrl.h>
 #include "options.h"
-#include "../plugin/lifecycle.h"
-#include "../plugin/module.h"
-#include "../plugin/text.h"
+#include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
 
@@ -88,25 +86,11 @@ INT_PTR CALLBACK optionsDialogProc(HWND window, UINT message, WPARAM wParam, LPA
     return FALSE;
 }
 
-// The settings apply all the same, until the player closes.
-static void reportUnsavedSettings()
-{
-    char format[256] = "";
-    LoadStringA(pluginRecord.moduleInstance, IDS_SAVE_FAILED, format, sizeof format);
-    char message[256 + MAX_PATH];
-    formatTextCut(message, sizeof message, format, settingsFileInUse());
-    MessageBoxA(pluginRecord.hostWindow, message, descriptionText, MB_OK | MB_ICONWARNING);
-}
-
-void pluginConfig()
+bool editSettingsInDialog()
 {
     // The player may never have registered the up-down class the dialog needs.
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
-    if (DialogBoxParamA(pluginRecord.moduleInstance, MAKEINTRESOURCEA(IDD_OPTIONS), pluginRecord.hostWindow,
-                        optionsDialogProc, 0) != IDOK)
-        return;
-    bool saved = writeSettings();
-    applySettings();
-    if (!saved) reportUnsavedSettings();
+    return DialogBoxParamA(pluginRecord.moduleInstance, MAKEINTRESOURCEA(IDD_OPTIONS), pluginRecord.hostWindow,
+                           optionsDialogProc, 0) == IDOK;
 }

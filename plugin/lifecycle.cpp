@@ -2,11 +2,10 @@
 // the module outlives it: the thread holds its own reference on the module.
 #include <windows.h>
 #include "lifecycle.h"
-#include "module.h"
+#include "../module/module.h"
 #include "../settings/settings.h"
 #include "../watcher/watcher.h"
 
-volatile LONG stopRequested;
 static HANDLE watcherThread;    // the running watcher, or null
 static HANDLE droppedWatcher;   // a watcher told to stop that may still be finishing its cycle
 
@@ -19,16 +18,11 @@ static DWORD WINAPI runWatcher(LPVOID module)
     return 0;
 }
 
-// Being queued is all it does: it ends the watcher's alertable pause before its next poll.
-static VOID CALLBACK wakeWatcher(ULONG_PTR)
-{
-}
-
 static void requestStop()
 {
     InterlockedExchange(&stopRequested, 1);
-    if (watcherThread) QueueUserAPC(wakeWatcher, watcherThread, 0);
-    if (droppedWatcher) QueueUserAPC(wakeWatcher, droppedWatcher, 0);
+    if (watcherThread) wakeWatcher(watcherThread);
+    if (droppedWatcher) wakeWatcher(droppedWatcher);
 }
 
 // The watcher's every poll is a message sent to this thread: answer them while waiting, or the two
@@ -107,5 +101,5 @@ void applySettings()
         return;
     }
     // A running watcher may be in a long pause (an hour, from a hand-edited file): it polls at once.
-    if (watcherThread) QueueUserAPC(wakeWatcher, watcherThread, 0);
+    if (watcherThread) wakeWatcher(watcherThread);
 }

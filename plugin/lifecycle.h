@@ -2,10 +2,6 @@
 #ifndef PIPWICK_LIFECYCLE_H
 #define PIPWICK_LIFECYCLE_H
 
-#include <windows.h>
-
-extern volatile LONG stopRequested;   // 1 tells the watcher to end
-
 int pluginInit();
 void pluginQuit();
 void applySettings();

@@ -1,22 +1,11 @@
-// Module start-up, the exported entry and record, and the exported CPipwick.
+// Module start-up, the exported entry, and the exported CPipwick.
 #include <windows.h>
 #include <mbstring.h>
-#include "module.h"
-#include "text.h"
+#include "config.h"
 #include "lifecycle.h"
-#include "../options/options.h"
+#include "../module/module.h"
 #include "../resources/resource.h"
-
-static_assert(sizeof(GeneralPurposePlugin) == 7 * 4, "the player reads seven 32-bit fields");
-static_assert(NOTIFYICONDATAA_V2_SIZE == balloonNoticeSize, "balloon fields end at 488 bytes");
-
-GeneralPurposePlugin pluginRecord = { 0x10, descriptionText, pluginInit, pluginConfig, pluginQuit, nullptr, nullptr };
-char modulePath[MAX_PATH];
-char descriptionText[128];
-char settingsPath[MAX_PATH];
-char balloonTitle[64];
-char tipFormat[128];
-NOTIFYICONDATAA balloonNotice;
+#include "../text/text.h"
 
 static const char settingsFileName[] = "plugin.ini";
 
@@ -30,7 +19,7 @@ static void buildSettingsPath(char* modulePath, char* fileName)
     lstrcpyA(settingsPath, modulePath);
 }
 
-void moduleStartup(HINSTANCE instance)
+static void moduleStartup(HINSTANCE instance)
 {
     char path[MAX_PATH];
     DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
@@ -55,6 +44,10 @@ void moduleStartup(HINSTANCE instance)
     balloonNotice.uFlags = NIF_INFO;
     balloonNotice.dwInfoFlags = NIIF_INFO;
     copyTextCut(balloonNotice.szInfoTitle, sizeof balloonNotice.szInfoTitle, balloonTitle);
+
+    pluginRecord.init = pluginInit;
+    pluginRecord.config = pluginConfig;
+    pluginRecord.quit = pluginQuit;
 
     DisableThreadLibraryCalls(instance);
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "settings.h"
-#include "../plugin/module.h"
+#include "../module/module.h"
 
 Settings settings;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include "host.h"
 #include "files.h"
-#include "../plugin/module.h"
+#include "../module/module.h"
 #include "../settings/settings.h"
 
 // Start-up builds this in the DLL; here each test points it at a scratch file.

@@ -5,7 +5,7 @@
 #include <string.h>
 #include <random>
 #include <string>
-#include "../plugin/module.h"
+#include "../module/module.h"
 #include "../watcher/title.h"
 
 // The module's data that title extraction reads and writes; start-up fills them in the DLL.

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 #include "balloon.h"
-#include "../plugin/module.h"
-#include "../plugin/text.h"
+#include "../module/module.h"
+#include "../text/text.h"
 
 static const UINT ownIconId = 1;             // on our own window: apart from the player's 502 by owner too
 static const DWORD shortestBalloon = 10000;  // the shell holds a balloon at least this long...

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <mbstring.h>
 #include "title.h"
-#include "../plugin/module.h"
-#include "../plugin/text.h"
+#include "../module/module.h"
+#include "../text/text.h"
 
 static const char* const streamStatusTags[] = { "[Buffer:", "[Connecting]", "[HTTP/1." };
 static const char playerSuffix[] = " - Winamp";

@@ -3,15 +3,15 @@
 #include "watcher.h"
 #include "title.h"
 #include "balloon.h"
-#include "../plugin/module.h"
-#include "../plugin/lifecycle.h"
-#include "../settings/settings.h"
+#include "../module/module.h"
 #include "../resources/resource.h"
+#include "../settings/settings.h"
 
 enum PlayState : LONG { Stopped = 0, Playing = 1, Paused = 3 };
 
 static const DWORD settleTime = 500;   // a new title must stay this long before its balloon
 
+volatile LONG stopRequested;
 static char lastTitle[512];   // the last title taken in while playing; empty after stop or pause
 static LONG lastState;        // the play state of the last recorded cycle
 
@@ -24,6 +24,16 @@ static void readTitle(char* title, int size)
 {
     title[0] = '\0';
     GetWindowTextA(pluginRecord.hostWindow, title, size);
+}
+
+// Being queued is all it does: it ends the watcher's alertable wait.
+static VOID CALLBACK wakeUp(ULONG_PTR)
+{
+}
+
+void wakeWatcher(HANDLE watcher)
+{
+    QueueUserAPC(wakeUp, watcher, 0);
 }
 
 // The pause before a poll. Alertable: a stop request ends it, and so does a confirmed dialog, so that

@@ -4,7 +4,13 @@
 
 #include <windows.h>
 
-// Runs until stopRequested is set; returns 0.
+extern volatile LONG stopRequested;   // 1 tells the watcher to end, at its next test of it
+
+// The thread routine's body: runs until stopRequested is set; returns 0.
 DWORD watcherMain();
+
+// Ends the watcher's pause now, so that a stop request or new settings take effect without waiting
+// out the interval. A new song's settle time is not cut short.
+void wakeWatcher(HANDLE watcher);
 
 #endif

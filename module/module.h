@@ -1,4 +1,5 @@
-// Module-wide data prepared at start-up and the plug-in record handed to the player.
+// Module-wide data: the plug-in record handed to the player, and what start-up prepares for the rest.
+// One instance per process, zero when the module is loaded; it includes nothing of the module's own.
 #ifndef PIPWICK_MODULE_H
 #define PIPWICK_MODULE_H
 
@@ -9,9 +10,9 @@
 struct GeneralPurposePlugin {
     int version;                 // interface version, 0x10
     char* description;           // descriptionText
-    int (*init)();               // pluginInit
-    void (*config)();            // pluginConfig
-    void (*quit)();              // pluginQuit
+    int (*init)();               // the player's callbacks, set at start-up
+    void (*config)();
+    void (*quit)();
     HWND hostWindow;             // written by the player
     HINSTANCE moduleInstance;    // written by the player
 };
@@ -26,7 +27,5 @@ extern char settingsPath[MAX_PATH];         // "<module folder>\plugin.ini", or 
 extern char balloonTitle[64];               // string 2
 extern char tipFormat[128];                 // string 3, the two-line format
 extern NOTIFYICONDATAA balloonNotice;       // the one notice passed to the shell
-
-void moduleStartup(HINSTANCE instance);
 
 #endif
