@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The DLL as the player's folder sees it: a PE32 i386 DLL that stands alone, with the two exports.
+# The DLL as the player's folder sees it: a PE32 i386 GUI DLL that stands alone, with the two exports,
+# and loads on every Windows from 2000 on.
 set -uo pipefail
 dll=$1
 dump=$(i686-w64-mingw32-objdump -p "$dll")
@@ -10,6 +11,10 @@ check "PE32 i386 DLL" 'grep -q "file format pei-i386" <<<"$dump" && (( 0x$(sed -
 check "export directory names Pipwick.dll" 'grep -q "^Name.*Pipwick.dll$" <<<"$dump"'
 check "winampGetGeneralPurposePlugin exported undecorated" 'grep -qE "\] winampGetGeneralPurposePlugin$" <<<"$dump"'
 check "CPipwick::operator= exported under its platform name" 'grep -qF "] ??4CPipwick@@QAEAAV0@ABV0@@Z" <<<"$dump"'
+characteristics=$((0x$(sed -n "s/^DllCharacteristics\s*//p" <<<"$dump")))
+check "Windows GUI subsystem" 'grep -qE "^Subsystem\s+00000002" <<<"$dump"'
+check "NO_SEH set, DYNAMIC_BASE and NX_COMPAT kept" '(( (characteristics & 0x540) == 0x540 ))'
+check "no link time stamp" 'grep -qE "^Time/Date\s+Thu Jan  1 00:00:00 1970" <<<"$dump"'
 check "exactly two exports" '[ "$(grep -cE "^\s+\[ *[0-9]+\] [A-Za-z?_]" <<<"$dump")" = 2 ]'
 
 imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr a-z A-Z | sort -u | tr '\n' ' ')
