@@ -27,7 +27,6 @@ bool controlPluginClock(HMODULE plugin, DWORD now)
 }
 
 void setPluginClock(DWORD now) { clockNow = now; }
-DWORD pluginClock() { return clockNow; }
 
 bool countPluginPauses(HMODULE plugin)
 {

@@ -7,7 +7,6 @@
 // From now on the module's GetTickCount answers `now`, and stays there until the test moves it.
 bool controlPluginClock(HMODULE plugin, DWORD now);
 void setPluginClock(DWORD now);
-DWORD pluginClock();
 
 // Counts the module's SleepEx calls (the watcher's pauses), which go on as before.
 bool countPluginPauses(HMODULE plugin);

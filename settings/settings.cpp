@@ -100,5 +100,5 @@ bool writeSettings()
 
 const char* settingsFileInUse()
 {
-    return settingsFile[0] ? settingsFile : settingsPath;
+    return settingsFile;
 }
