@@ -69,7 +69,7 @@ int readPlaylist(const char* path)
 
 void printCall(const ShellCall& call)
 {
-    bool playerIcon = call.notice.uID == 502;
+    bool playerIcon = call.notice.uID == playerIconId;
     if (call.message == NIM_DELETE) {
         printf("[%6.2f s] the plug-in's own icon removed%s\n", timelineElapsed() / 1000.0, call.result ? "" : " (it was gone)");
         fflush(stdout);

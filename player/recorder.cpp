@@ -34,21 +34,30 @@ static int findIcon(HWND window, UINT id)
     return -1;
 }
 
+// Both need the lock held.
+static bool addIcon(HWND window, UINT id)
+{
+    if (findIcon(window, id) >= 0 || iconCount == 32) return false;
+    icons[iconCount++] = {window, id};
+    return true;
+}
+
+static bool removeIcon(HWND window, UINT id)
+{
+    int found = findIcon(window, id);
+    if (found < 0) return false;
+    icons[found] = icons[--iconCount];
+    return true;
+}
+
 static BOOL simulatedShell(DWORD message, const NOTIFYICONDATAA* notice)
 {
     if (tray == Tray::Missing) return FALSE;
     lockIcons();
-    int found = findIcon(notice->hWnd, notice->uID);
-    BOOL result = FALSE;
-    if (message == NIM_MODIFY) result = found >= 0;
-    if (message == NIM_DELETE && found >= 0) {
-        icons[found] = icons[--iconCount];
-        result = TRUE;
-    }
-    if (message == NIM_ADD && found < 0 && iconCount < 32) {
-        icons[iconCount++] = {notice->hWnd, notice->uID};
-        result = TRUE;
-    }
+    bool result = false;
+    if (message == NIM_ADD) result = addIcon(notice->hWnd, notice->uID);
+    if (message == NIM_MODIFY) result = findIcon(notice->hWnd, notice->uID) >= 0;
+    if (message == NIM_DELETE) result = removeIcon(notice->hWnd, notice->uID);
     unlockIcons();
     return result;
 }
@@ -88,15 +97,14 @@ void useTray(Tray kind)
 void showSimulatedIcon(HWND window, UINT id)
 {
     lockIcons();
-    if (findIcon(window, id) < 0 && iconCount < 32) icons[iconCount++] = {window, id};
+    addIcon(window, id);
     unlockIcons();
 }
 
 void hideSimulatedIcon(HWND window, UINT id)
 {
     lockIcons();
-    int found = findIcon(window, id);
-    if (found >= 0) icons[found] = icons[--iconCount];
+    removeIcon(window, id);
     unlockIcons();
 }
 

@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-const UINT playerIconId = 502;   // the player's own icon on its main window
-
 struct ShellCall {
     DWORD message;             // NIM_*
     NOTIFYICONDATAA notice;    // the notice as passed, its cbSize bytes; the rest zero

@@ -207,7 +207,7 @@ static NOTIFYICONDATAA trayIcon(HWND window)
     NOTIFYICONDATAA icon = {};
     icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
     icon.hWnd = window;
-    icon.uID = 502;
+    icon.uID = playerIconId;
     return icon;
 }
 

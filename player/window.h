@@ -6,6 +6,8 @@
 
 enum : int { StateStopped = 0, StatePlaying = 1, StatePaused = 3 };
 
+const UINT playerIconId = 502;   // the player's own notification-area icon, on its main window
+
 // What the player answers during one poll: the play state, the title at the first read, and the
 // title at every later read of the same poll (the settle re-read); null repeats the first.
 struct PollAnswer {
