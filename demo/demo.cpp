@@ -2,7 +2,7 @@
 // plug-in raises is printed with the time and what the player showed at that moment.
 //   demo.exe [playlist-file] [--lines] [--no-icon]
 // With --no-icon the player shows no notification-area icon of its own (the real player's default).
-// A playlist file has one event a line: seconds from the start, play|pause|stop, and for play the
+// A playlist file (UTF-8) has one event a line: seconds from the start, play|pause|stop, and for play the
 // window title, e.g. "4.5 play 2. Some Artist - Some Song - Winamp". Lines starting with # are skipped.
 #include <windows.h>
 #include <commctrl.h>
@@ -15,19 +15,21 @@
 
 namespace {
 
+// Titles are UTF-8, as the player's Unicode window holds them; the first two are outside code page 1252.
 const TimelineEvent defaultPlaylist[] = {
     {0, StateStopped, "Winamp"},
-    {1000, StatePlaying, "1. Nightjar Ensemble - Lanterns Over the Fen - Winamp"},
-    {6000, StatePlaying, "2. The Quillfen Four - Copper Kettle Morning - Winamp"},
-    {10000, StatePaused, "2. The Quillfen Four - Copper Kettle Morning - Winamp"},
-    {12000, StatePlaying, "2. The Quillfen Four - Copper Kettle Morning - Winamp"},
-    {15000, StatePlaying, "[Connecting] 3. Radio Moorhen - Winamp"},
-    {16000, StatePlaying, "[Buffer: 45%] 3. Radio Moorhen - Winamp"},
-    {17000, StatePlaying, "3. Mossgrove Trio - Evening Signals - Winamp"},
-    {21000, StatePlaying, "4. Mossgrove Trio - Skipped Too Soon - Winamp"},
-    {21300, StatePlaying, "5. Heron & Reed - The One That Stayed - Winamp"},
-    {25500, StateStopped, "Winamp"},
-    {28000, StateStopped, "Winamp"},
+    {1000, StatePlaying, "1. Кино - Звезда по имени Солнце - Winamp"},
+    {6000, StatePlaying, "2. 坂本九 - 上を向いて歩こう - Winamp"},
+    {11000, StatePlaying, "3. The Quillfen Four - Copper Kettle Morning - Winamp"},
+    {15000, StatePaused, "3. The Quillfen Four - Copper Kettle Morning - Winamp"},
+    {17000, StatePlaying, "3. The Quillfen Four - Copper Kettle Morning - Winamp"},
+    {20000, StatePlaying, "[Connecting] 4. Radio Moorhen - Winamp"},
+    {21000, StatePlaying, "[Buffer: 45%] 4. Radio Moorhen - Winamp"},
+    {22000, StatePlaying, "4. Mossgrove Trio - Evening Signals - Winamp"},
+    {26000, StatePlaying, "5. Mossgrove Trio - Skipped Too Soon - Winamp"},
+    {26300, StatePlaying, "6. Heron & Reed - The One That Stayed - Winamp"},
+    {30500, StateStopped, "Winamp"},
+    {33000, StateStopped, "Winamp"},
 };
 
 TimelineEvent fileEvents[256];
@@ -52,6 +54,7 @@ int readPlaylist(const char* path)
     char line[600];
     while (count < 256 && fgets(line, sizeof line, file)) {
         line[strcspn(line, "\r\n")] = '\0';
+        if (count == 0 && strncmp(line, "\xEF\xBB\xBF", 3) == 0) memmove(line, line + 3, strlen(line + 3) + 1);
         double seconds;
         char verb[16];
         int used = 0;
@@ -77,9 +80,15 @@ void printCall(const ShellCall& call)
     }
     if (!call.result && playerIcon) return;   // the player shows no icon: the plug-in falls back to its own
     if (!call.result && call.message == NIM_MODIFY) return;   // its own icon went with a shell restart: added again
-    char text[600];
+    // Printed in UTF-8, whichever form the plug-in used.
+    wchar_t wide[256] = L"";
+    if (call.wide) lstrcpynW(wide, call.wideNotice.szInfo, 256);
+    else MultiByteToWideChar(CP_ACP, 0, call.notice.szInfo, -1, wide, 256);
+    char utf8[800] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+    char text[900];
     int out = 0;
-    for (const char* in = call.notice.szInfo; *in && out < 590; ++in) {
+    for (const char* in = utf8; *in && out < 890; ++in) {
         if (*in == '\r') continue;
         if (*in == '\n') { text[out++] = ' '; text[out++] = '/'; text[out++] = ' '; continue; }
         text[out++] = *in;

@@ -17,15 +17,17 @@ struct GeneralPurposePlugin {
     HINSTANCE moduleInstance;    // written by the player
 };
 
-// The notice's balloon-capable layout is the one that ends before guidItem.
+// The notice's balloon-capable layout is the one that ends before guidItem (Windows 2000's).
 const DWORD balloonNoticeSize = 488;
+const DWORD wideBalloonNoticeSize = 936;
 
 extern GeneralPurposePlugin pluginRecord;   // handed to the player by address
-extern char modulePath[MAX_PATH];           // the module's full path, or empty when it was cut
-extern char descriptionText[128];           // "Quillfen (<file name>)"
-extern char settingsPath[MAX_PATH];         // "<module folder>\plugin.ini", or empty when it cannot be built
+extern wchar_t modulePath[MAX_PATH];        // the module's full path, or empty when it was cut
+extern char descriptionText[128];           // "Quillfen (<file name>)", ANSI as the player reads it
 extern char balloonTitle[64];               // string 2
 extern char tipFormat[128];                 // string 3, the two-line format
-extern NOTIFYICONDATAA balloonNotice;       // the one notice passed to the shell
+extern wchar_t wideTipFormat[128];          // string 3 in UTF-16, for titles the code page cannot spell
+extern NOTIFYICONDATAA balloonNotice;       // the notice passed to the shell
+extern NOTIFYICONDATAW wideBalloonNotice;   // the same notice for a text the code page cannot spell
 
 #endif

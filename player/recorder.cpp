@@ -62,15 +62,21 @@ static BOOL simulatedShell(DWORD message, const NOTIFYICONDATAA* notice)
     return result;
 }
 
-static BOOL WINAPI recordingShellNotifyIcon(DWORD message, PNOTIFYICONDATAA notice)
+static ShellCall& newCall(DWORD message, ShellCall& scratch)
 {
     LONG index = InterlockedIncrement(&callCount) - 1;
-    ShellCall scratch;
     ShellCall& call = index < maxShellCalls ? calls[index] : scratch;
+    memset(&call, 0, sizeof call);
     call.message = message;
     call.poll = pollsAnswered();
     QueryPerformanceCounter(&call.when);
-    memset(&call.notice, 0, sizeof call.notice);
+    return call;
+}
+
+static BOOL WINAPI recordingShellNotifyIcon(DWORD message, PNOTIFYICONDATAA notice)
+{
+    ShellCall scratch;
+    ShellCall& call = newCall(message, scratch);
     DWORD size = notice->cbSize < sizeof call.notice ? notice->cbSize : sizeof call.notice;
     memcpy(&call.notice, notice, size);
     call.result = tray == Tray::Real ? Shell_NotifyIconA(message, notice) : simulatedShell(message, notice);
@@ -78,9 +84,38 @@ static BOOL WINAPI recordingShellNotifyIcon(DWORD message, PNOTIFYICONDATAA noti
     return call.result;
 }
 
+// Every field but the texts, so that checks of window, id, flags and times read one place.
+static void copyFieldsOf(const NOTIFYICONDATAW& wide, NOTIFYICONDATAA* notice)
+{
+    notice->cbSize = wide.cbSize;
+    notice->hWnd = wide.hWnd;
+    notice->uID = wide.uID;
+    notice->uFlags = wide.uFlags;
+    notice->uCallbackMessage = wide.uCallbackMessage;
+    notice->hIcon = wide.hIcon;
+    notice->dwState = wide.dwState;
+    notice->dwStateMask = wide.dwStateMask;
+    notice->uTimeout = wide.uTimeout;
+    notice->dwInfoFlags = wide.dwInfoFlags;
+}
+
+static BOOL WINAPI recordingShellNotifyIconW(DWORD message, PNOTIFYICONDATAW notice)
+{
+    ShellCall scratch;
+    ShellCall& call = newCall(message, scratch);
+    call.wide = true;
+    DWORD size = notice->cbSize < sizeof call.wideNotice ? notice->cbSize : sizeof call.wideNotice;
+    memcpy(&call.wideNotice, notice, size);
+    copyFieldsOf(call.wideNotice, &call.notice);
+    call.result = tray == Tray::Real ? Shell_NotifyIconW(message, notice) : simulatedShell(message, &call.notice);
+    if (callObserver) callObserver(call);
+    return call.result;
+}
+
 bool recordShellCalls(HMODULE plugin)
 {
-    return patchImport(plugin, "SHELL32.dll", "Shell_NotifyIconA", reinterpret_cast<const void*>(&recordingShellNotifyIcon));
+    return patchImport(plugin, "SHELL32.dll", "Shell_NotifyIconA", reinterpret_cast<const void*>(&recordingShellNotifyIcon))
+        && patchImport(plugin, "SHELL32.dll", "Shell_NotifyIconW", reinterpret_cast<const void*>(&recordingShellNotifyIconW));
 }
 
 LONG shellCallCount() { return callCount; }

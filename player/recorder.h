@@ -1,5 +1,6 @@
-// Records the plug-in's calls to Shell_NotifyIconA by patching its import, and answers them from the
-// real shell or from a notification area simulated here, whose icons the test decides.
+// Records the plug-in's calls to Shell_NotifyIconA and Shell_NotifyIconW by patching its imports, and
+// answers them from the real shell or from a notification area simulated here, whose icons the test
+// decides.
 #ifndef STANDIN_RECORDER_H
 #define STANDIN_RECORDER_H
 
@@ -8,13 +9,16 @@
 
 struct ShellCall {
     DWORD message;             // NIM_*
-    NOTIFYICONDATAA notice;    // the notice as passed, its cbSize bytes; the rest zero
+    bool wide;                 // Shell_NotifyIconW
+    NOTIFYICONDATAA notice;    // the notice as passed, its cbSize bytes, the rest zero; of a wide call
+                               // every field but the texts
+    NOTIFYICONDATAW wideNotice;   // a wide call's notice as passed, its cbSize bytes; the rest zero
     LONG poll;                 // play-state queries the player had answered by then
     LARGE_INTEGER when;        // QueryPerformanceCounter at the call
     BOOL result;               // what the shell answered
 };
 
-// Patches the module's import of SHELL32!Shell_NotifyIconA; false if it has none.
+// Patches the module's imports of SHELL32!Shell_NotifyIconA and W; false if it lacks one.
 bool recordShellCalls(HMODULE plugin);
 
 // Calls recorded since the last clear (at most maxShellCalls kept; the count goes on).

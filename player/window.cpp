@@ -17,6 +17,7 @@ static volatile HWND shownDialog;         // the newest such dialog
 static HHOOK dialogHook;
 static int shownState;
 static const char* shownTitle = "";
+static HWND shownWindow;                  // the newest player window
 
 static const PollAnswer* answerForPoll(LONG poll)
 {
@@ -56,14 +57,17 @@ static const char* titleForRead()
     return "Winamp";
 }
 
+// Scripts are UTF-8; the window is a Unicode window like the player's, so the text goes out as UTF-16.
 static LRESULT answerGetText(WPARAM size, LPARAM buffer)
 {
     InterlockedIncrement(&titleReadCount);
     shownTitle = titleForRead();
-    char* out = reinterpret_cast<char*>(buffer);
+    wchar_t* out = reinterpret_cast<wchar_t*>(buffer);
     if (size == 0) return 0;
-    lstrcpynA(out, shownTitle, static_cast<int>(size));
-    return lstrlenA(out);
+    wchar_t title[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, shownTitle, -1, title, 1024);
+    lstrcpynW(out, title, static_cast<int>(size));
+    return lstrlenW(out);
 }
 
 static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -75,25 +79,37 @@ static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wPara
     case WM_GETTEXT:
         return answerGetText(wParam, lParam);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 HWND createPlayerWindow(bool classIcon)
 {
     static ATOM classes[2];
-    const char* className = classIcon ? "Winamp v1.x" : "Winamp v1.x without icon";
+    const wchar_t* className = classIcon ? L"Winamp v1.x" : L"Winamp v1.x without icon";
     if (!classes[classIcon]) {
-        WNDCLASSA description = {};
+        WNDCLASSW description = {};
         description.lpfnWndProc = playerWindowProc;
-        description.hInstance = GetModuleHandleA(nullptr);
+        description.hInstance = GetModuleHandleW(nullptr);
         description.lpszClassName = className;
-        description.hIcon = classIcon ? LoadIconA(nullptr, IDI_APPLICATION) : nullptr;
-        description.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        description.hIcon = classIcon ? LoadIconW(nullptr, MAKEINTRESOURCEW(32512)) : nullptr;   // IDI_APPLICATION
+        description.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));   // IDC_ARROW
         description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        classes[classIcon] = RegisterClassA(&description);
+        classes[classIcon] = RegisterClassW(&description);
     }
-    return CreateWindowA(className, "Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116,
-                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    shownWindow = CreateWindowW(className, L"Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return shownWindow;
+}
+
+// The caption as the player sets it, for the demo's picture; title reads are answered from the script.
+static void showTitleInCaption(const char* title)
+{
+    static const char* captioned;
+    if (!shownWindow || title == captioned || !IsWindow(shownWindow)) return;
+    captioned = title;
+    wchar_t caption[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, title, -1, caption, 1024);
+    SetWindowTextW(shownWindow, caption);
 }
 
 void scriptPolls(const PollAnswer* answers, int count)
@@ -145,9 +161,9 @@ const char* currentPlayerTitle()
 void dispatchPlayerMessages()
 {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
@@ -169,6 +185,7 @@ void runPlayerFor(DWORD milliseconds)
     for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
         dispatchPlayerMessages();
+        if (timeline) showTitleInCaption(currentPlayerTitle());
     }
 }
 

@@ -9,7 +9,8 @@ enum : int { StateStopped = 0, StatePlaying = 1, StatePaused = 3 };
 const UINT playerIconId = 502;   // the player's own notification-area icon, on its main window
 
 // What the player answers during one poll: the play state, the title at the first read, and the
-// title at every later read of the same poll (the settle re-read); null repeats the first.
+// title at every later read of the same poll (the settle re-read); null repeats the first. Titles
+// are UTF-8, and the window answers in UTF-16 as the player's Unicode window does.
 struct PollAnswer {
     int state;
     const char* title;
@@ -23,7 +24,8 @@ struct TimelineEvent {
     const char* title;
 };
 
-// The player's main window; its class carries the player's icon unless classIcon is false.
+// The player's main window, a Unicode window; its class carries the player's icon unless classIcon
+// is false.
 HWND createPlayerWindow(bool classIcon = true);
 
 // Per-poll answers for tests: poll n (counted from 1) gets answers[n-1]; polls past the end repeat

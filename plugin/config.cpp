@@ -8,14 +8,18 @@
 #include "../settings/settings.h"
 #include "../text/text.h"
 
-// The settings apply all the same, until the player closes.
+// The settings apply all the same, until the player closes. In UTF-16, so that a path outside the
+// code page is named as it is.
 static void reportUnsavedSettings()
 {
-    char format[256] = "";
-    LoadStringA(pluginRecord.moduleInstance, IDS_SAVE_FAILED, format, sizeof format);
-    char message[256 + MAX_PATH];
-    formatTextCut(message, sizeof message, format, settingsFileInUse());
-    MessageBoxA(pluginRecord.hostWindow, message, descriptionText, MB_OK | MB_ICONWARNING);
+    wchar_t format[256] = L"";
+    LoadStringW(pluginRecord.moduleInstance, IDS_SAVE_FAILED, format, sizeof format / sizeof format[0]);
+    wchar_t message[256 + MAX_PATH];
+    formatTextCut(message, sizeof message / sizeof message[0], format, settingsFileInUse());
+    wchar_t caption[sizeof descriptionText];
+    if (!MultiByteToWideChar(CP_ACP, 0, descriptionText, -1, caption, sizeof caption / sizeof caption[0]))
+        caption[0] = L'\0';
+    MessageBoxW(pluginRecord.hostWindow, message, caption, MB_OK | MB_ICONWARNING);
 }
 
 void pluginConfig()

@@ -60,7 +60,7 @@ static bool droppedWatcherEnded()
 // works on every Windows (never called inside the entry point, where loading is not allowed).
 void startWatcher()
 {
-    HMODULE module = modulePath[0] ? LoadLibraryA(modulePath) : nullptr;
+    HMODULE module = modulePath[0] ? LoadLibraryW(modulePath) : nullptr;
     watcherThread = CreateThread(nullptr, 0, runWatcher, module, 0, nullptr);
     if (!watcherThread && module) FreeLibrary(module);
 }

@@ -1,49 +1,45 @@
 // Module start-up, the exported entry, and the exported CPipwick.
 #include <windows.h>
-#include <mbstring.h>
 #include "config.h"
 #include "lifecycle.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
+#include "../settings/settings.h"
 #include "../text/text.h"
 
-static const char settingsFileName[] = "plugin.ini";
-
-// Settings go only into the module's own folder: with no folder in the path, or no room for the
-// file name after it, the path stays empty and the settings are neither read nor written.
-static void buildSettingsPath(char* modulePath, char* fileName)
-{
-    if (fileName == modulePath) return;
-    if ((fileName - modulePath) + static_cast<int>(sizeof settingsFileName) > MAX_PATH) return;
-    lstrcpyA(fileName, settingsFileName);
-    lstrcpyA(settingsPath, modulePath);
-}
-
+// The path is kept in UTF-16: a folder named outside the code page still works.
 static void moduleStartup(HINSTANCE instance)
 {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
+    DWORD length = GetModuleFileNameW(instance, modulePath, MAX_PATH);
     if (length >= MAX_PATH) length = 0;   // a cut path names neither the file nor its folder
-    path[length] = '\0';
-    lstrcpyA(modulePath, path);
+    modulePath[length] = L'\0';
 
-    char* fileName = reinterpret_cast<char*>(_mbsrchr(reinterpret_cast<unsigned char*>(path), '\\'));
-    fileName = fileName ? fileName + 1 : path;
-
+    // The player reads the description as ANSI text.
+    char fileName[2 * MAX_PATH] = "";
+    if (!WideCharToMultiByte(CP_ACP, 0, fileNameOf(modulePath), -1, fileName, sizeof fileName, nullptr, nullptr))
+        fileName[0] = '\0';
     char description[128] = "";
     LoadStringA(instance, IDS_DESCRIPTION, description, sizeof description);
     formatTextCut(descriptionText, sizeof descriptionText, description, fileName);
 
-    buildSettingsPath(path, fileName);
+    buildSettingsPath(modulePath);
 
     LoadStringA(instance, IDS_BALLOON_TITLE, balloonTitle, sizeof balloonTitle);
     LoadStringA(instance, IDS_TIP_FORMAT, tipFormat, sizeof tipFormat);
+    LoadStringW(instance, IDS_TIP_FORMAT, wideTipFormat, sizeof wideTipFormat / sizeof wideTipFormat[0]);
 
     balloonNotice.cbSize = balloonNoticeSize;
     balloonNotice.uID = 502;
     balloonNotice.uFlags = NIF_INFO;
     balloonNotice.dwInfoFlags = NIIF_INFO;
     copyTextCut(balloonNotice.szInfoTitle, sizeof balloonNotice.szInfoTitle, balloonTitle);
+
+    wideBalloonNotice.cbSize = wideBalloonNoticeSize;
+    wideBalloonNotice.uID = 502;
+    wideBalloonNotice.uFlags = NIF_INFO;
+    wideBalloonNotice.dwInfoFlags = NIIF_INFO;
+    LoadStringW(instance, IDS_BALLOON_TITLE, wideBalloonNotice.szInfoTitle,
+                sizeof wideBalloonNotice.szInfoTitle / sizeof wideBalloonNotice.szInfoTitle[0]);
 
     pluginRecord.init = pluginInit;
     pluginRecord.config = pluginConfig;

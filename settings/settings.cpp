@@ -3,36 +3,49 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "settings.h"
-#include "../module/module.h"
+#include "../text/text.h"
 
 Settings settings;
 
-static const char settingsSection[] = "zoPipwick";
-static const char userSettingsFolderName[] = "\\Pipwick";
-static const char userSettingsFileName[] = "\\plugin.ini";
+static const wchar_t settingsSection[] = L"zoPipwick";
+static const wchar_t settingsFileName[] = L"plugin.ini";
+static const wchar_t userSettingsFolderName[] = L"\\Pipwick";
 static const LONG defaultSleep = 500;
 
-static char userSettingsFolder[MAX_PATH];   // "<application data>\Pipwick", or empty
-static char userSettingsPath[MAX_PATH];     // that folder's "plugin.ini", or empty
-static const char* settingsFile = "";       // the file read and written: one of the two paths, or empty
+static wchar_t settingsPath[MAX_PATH];         // "<module folder>\plugin.ini", or empty
+static wchar_t userSettingsFolder[MAX_PATH];   // "<application data>\Pipwick", or empty
+static wchar_t userSettingsPath[MAX_PATH];     // that folder's "plugin.ini", or empty
+static const wchar_t* settingsFile = L"";      // the file read and written: one of the two paths, or empty
+
+// Settings go only into the module's own folder: with no folder in the path, or no room for the
+// file name after it, the path stays empty and the settings are neither read nor written there.
+void buildSettingsPath(const wchar_t* modulePath)
+{
+    settingsPath[0] = L'\0';
+    int folderLength = static_cast<int>(fileNameOf(modulePath) - modulePath);
+    if (folderLength == 0 || folderLength + lstrlenW(settingsFileName) >= MAX_PATH) return;
+    lstrcpynW(settingsPath, modulePath, folderLength + 1);
+    lstrcatW(settingsPath, settingsFileName);
+}
 
 static void findUserSettings()
 {
-    char folder[MAX_PATH] = "";
-    userSettingsFolder[0] = userSettingsPath[0] = '\0';
-    if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return;
-    int length = lstrlenA(folder);
-    if (length == 0 || length + lstrlenA(userSettingsFolderName) + lstrlenA(userSettingsFileName) >= MAX_PATH) return;
-    lstrcpyA(userSettingsFolder, folder);
-    lstrcatA(userSettingsFolder, userSettingsFolderName);
-    lstrcpyA(userSettingsPath, userSettingsFolder);
-    lstrcatA(userSettingsPath, userSettingsFileName);
+    wchar_t folder[MAX_PATH] = L"";
+    userSettingsFolder[0] = userSettingsPath[0] = L'\0';
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return;
+    int length = lstrlenW(folder);
+    if (length == 0 || length + lstrlenW(userSettingsFolderName) + 1 + lstrlenW(settingsFileName) >= MAX_PATH) return;
+    lstrcpyW(userSettingsFolder, folder);
+    lstrcatW(userSettingsFolder, userSettingsFolderName);
+    lstrcpyW(userSettingsPath, userSettingsFolder);
+    lstrcatW(userSettingsPath, L"\\");
+    lstrcatW(userSettingsPath, settingsFileName);
 }
 
-static bool holdsSettings(const char* path)
+static bool holdsSettings(const wchar_t* path)
 {
-    char keys[16];
-    return path[0] && GetPrivateProfileStringA(settingsSection, nullptr, "", keys, sizeof keys, path) > 0;
+    wchar_t keys[16];
+    return path[0] && GetPrivateProfileStringW(settingsSection, nullptr, L"", keys, 16, path) > 0;
 }
 
 // The per-user file wins once it holds settings; otherwise the one beside the module, when there is one.
@@ -43,27 +56,28 @@ static void chooseSettingsFile()
     settingsFile = userFirst ? userSettingsPath : settingsPath;
 }
 
-static LONG readSetting(const char* key, LONG fallback)
+static LONG readSetting(const wchar_t* key, LONG fallback)
 {
     // No path means no safe place for the file: defaults, rather than the profile API's Windows folder.
     if (!settingsFile[0]) return fallback;
-    return static_cast<LONG>(GetPrivateProfileIntA(settingsSection, key, fallback, settingsFile));
+    return static_cast<LONG>(GetPrivateProfileIntW(settingsSection, key, fallback, settingsFile));
 }
 
-static bool writeSetting(const char* path, const char* key, LONG value)
+// The wide profile functions write a new file, or one that is already ANSI, as ANSI text.
+static bool writeSetting(const wchar_t* path, const wchar_t* key, LONG value)
 {
-    char text[16];
-    wsprintfA(text, "%d", value);
-    return WritePrivateProfileStringA(settingsSection, key, text, path) != FALSE;
+    wchar_t text[16];
+    wsprintfW(text, L"%d", value);
+    return WritePrivateProfileStringW(settingsSection, key, text, path) != FALSE;
 }
 
-static bool writeAllSettings(const char* path)
+static bool writeAllSettings(const wchar_t* path)
 {
     if (!path[0]) return false;
-    bool written = writeSetting(path, "Active", settings.active);
-    written &= writeSetting(path, "Simple", settings.simple);
-    written &= writeSetting(path, "Sleep", settings.sleep);
-    written &= writeSetting(path, "Duration", settings.duration);
+    bool written = writeSetting(path, L"Active", settings.active);
+    written &= writeSetting(path, L"Simple", settings.simple);
+    written &= writeSetting(path, L"Sleep", settings.sleep);
+    written &= writeSetting(path, L"Duration", settings.duration);
     return written;
 }
 
@@ -75,19 +89,19 @@ void storeSetting(volatile LONG* setting, LONG value)
 void readSettings()
 {
     chooseSettingsFile();
-    storeSetting(&settings.active, readSetting("Active", 1));
-    storeSetting(&settings.simple, readSetting("Simple", 1));
+    storeSetting(&settings.active, readSetting(L"Active", 1));
+    storeSetting(&settings.simple, readSetting(L"Simple", 1));
     // An interval of 0 or less would make the watcher spin, or sleep for weeks and hold up quit.
-    LONG sleep = readSetting("Sleep", defaultSleep);
+    LONG sleep = readSetting(L"Sleep", defaultSleep);
     storeSetting(&settings.sleep, sleep > 0 ? sleep : defaultSleep);
-    storeSetting(&settings.duration, readSetting("Duration", 10000));
+    storeSetting(&settings.duration, readSetting(L"Duration", 10000));
 }
 
 // From now on the per-user file is the one in use, and the one named if it cannot be written either.
 static bool writeUserSettings()
 {
     if (!userSettingsPath[0]) return false;
-    CreateDirectoryA(userSettingsFolder, nullptr);
+    CreateDirectoryW(userSettingsFolder, nullptr);
     settingsFile = userSettingsPath;
     return writeAllSettings(userSettingsPath);
 }
@@ -98,7 +112,7 @@ bool writeSettings()
     return writeUserSettings();
 }
 
-const char* settingsFileInUse()
+const wchar_t* settingsFileInUse()
 {
-    return settingsFile;
+    return settingsFile[0] ? settingsFile : settingsFileName;
 }

@@ -1,5 +1,6 @@
 // The four user settings and their file: "plugin.ini" beside the module, or the per-user
 // "<application data>\Pipwick\plugin.ini" once that holds them or where no other can be written.
+// Paths are UTF-16, so folders named outside the code page work; the file itself stays ANSI text.
 #ifndef PIPWICK_SETTINGS_H
 #define PIPWICK_SETTINGS_H
 
@@ -15,6 +16,9 @@ struct Settings {
 
 extern Settings settings;
 
+// The file beside the module: its folder and "plugin.ini", or none when that does not fit a path.
+void buildSettingsPath(const wchar_t* modulePath);
+
 // Chooses the file (per-user when it holds the section, else beside the module) and reads it.
 void readSettings();
 
@@ -22,8 +26,9 @@ void readSettings();
 // which from then on is the chosen one. False when no file could be written.
 bool writeSettings();
 
-// The file the settings are kept in, or were last tried in.
-const char* settingsFileInUse();
+// The file the settings are kept in, or were last tried in; the bare file name when no path could
+// be built at all.
+const wchar_t* settingsFileInUse();
 
 // Stores a setting so that the watcher sees it by its next read.
 void storeSetting(volatile LONG* setting, LONG value);

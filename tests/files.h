@@ -8,17 +8,34 @@
 #include <stdio.h>
 #include <string>
 
-inline void writeTextFile(const std::string& path, const std::string& bytes)
+inline std::string utf8(const wchar_t* text)
 {
-    FILE* file = fopen(path.c_str(), "wb");
+    char bytes[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+inline std::wstring widePath(const std::string& path)
+{
+    wchar_t wide[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    return wide;
+}
+
+// Paths in UTF-16, so that folders outside the code page can be named.
+inline void writeTextFile(const std::wstring& path, const std::string& bytes)
+{
+    FILE* file = _wfopen(path.c_str(), L"wb");
     REQUIRE(file);
     fwrite(bytes.data(), 1, bytes.size(), file);
     fclose(file);
 }
 
-inline std::string readTextFile(const std::string& path)
+inline void writeTextFile(const std::string& path, const std::string& bytes) { writeTextFile(widePath(path), bytes); }
+
+inline std::string readTextFile(const std::wstring& path)
 {
-    FILE* file = fopen(path.c_str(), "rb");
+    FILE* file = _wfopen(path.c_str(), L"rb");
     if (!file) return "<no file>";
     std::string bytes;
     char buffer[4096];
@@ -27,6 +44,32 @@ inline std::string readTextFile(const std::string& path)
     fclose(file);
     return bytes;
 }
+
+inline std::string readTextFile(const std::string& path) { return readTextFile(widePath(path)); }
+
+// The application-data folder redirected to `folder` for the object's life; the old value comes back
+// after, and tools/test.sh removes a redirect that a crash left behind (its folder's name starts
+// "pipwick-").
+struct AppDataRedirect {
+    HKEY key = nullptr;
+    wchar_t old[MAX_PATH];
+    DWORD oldType = 0, oldSize = sizeof old;
+    bool hadOld = false;
+    explicit AppDataRedirect(const wchar_t* folder)
+    {
+        REQUIRE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                              0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) == ERROR_SUCCESS);
+        hadOld = RegQueryValueExW(key, L"AppData", nullptr, &oldType, reinterpret_cast<BYTE*>(old), &oldSize) == ERROR_SUCCESS;
+        DWORD size = static_cast<DWORD>((lstrlenW(folder) + 1) * sizeof(wchar_t));
+        RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder), size);
+    }
+    ~AppDataRedirect()
+    {
+        if (hadOld) RegSetValueExW(key, L"AppData", 0, oldType, reinterpret_cast<const BYTE*>(old), oldSize);
+        else RegDeleteValueW(key, L"AppData");
+        RegCloseKey(key);
+    }
+};
 
 // A folder named like the file: the profile functions then fail to write it (under Wine as root a
 // read-only attribute would not stop them).

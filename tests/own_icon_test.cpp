@@ -83,6 +83,48 @@ TEST_CASE("without the player's icon ours carries the balloon, with the player's
     }
 }
 
+TEST_CASE("our icon carries a title the code page cannot spell in the wide notice")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+    const PollAnswer kino[] = {{StatePlaying, "1. Кино - Группа крови - Winamp"}};
+    hideSimulatedIcon(player.window, playerIconId);
+    player.init(kino, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    player.quit();
+    REQUIRE(shellCallCount() == 3);
+    const std::string tip = "W: Кино - Группа крови";
+    const NOTIFYICONDATAW& own = shellCall(1).wideNotice;
+    CHECK(balloons() == "1:!modify#502:" + tip + " | 1:add#" + std::to_string(own.uID) + ":" + tip +
+                            " | 1:delete#" + std::to_string(own.uID));
+    CHECK(own.cbSize == 936);
+    CHECK(own.hWnd != player.window);
+    CHECK(own.uFlags == (NIF_ICON | NIF_TIP | NIF_INFO));
+    CHECK(own.hIcon != nullptr);
+    CHECK(own.uCallbackMessage == 0);
+    CHECK(utf8(own.szTip) == "Quillfen (gen_Pipwick.dll)");
+    CHECK(utf8(own.szInfoTitle) == "Winamp");
+    CHECK(own.dwInfoFlags == NIIF_INFO);
+    CHECK(!shellCall(2).wide);   // removing needs no text
+}
+
+TEST_CASE("with a long interval our icon goes when its balloon's time is up, within the pause and without a poll")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+    ShellCall own = firstBalloonOnOwnIcon(player);
+    configure(player, [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_INTERVAL_EDIT, "30000");
+        click(dialog, IDOK);
+    });
+    setPluginClock(clockStart + 10000);   // the balloon's 10 s are up during the first 30 s pause
+    for (int pauses = 0; shellCallCount() < 3 && pauses < 4; ++pauses)
+        REQUIRE(runPlayerUntilPauses(pluginPausesBegun() + 1, 10000));
+    REQUIRE(shellCallCount() == 3);
+    CHECK(describeCall(shellCall(2)) == "delete#" + std::to_string(own.notice.uID));
+    CHECK(pollsAnswered() == shellCall(2).poll);
+    CHECK(!runPlayerUntilPolls(pollsAnswered() + 1, 500));   // the rest of the 30 s pause goes on
+    player.quit();
+}
+
 TEST_CASE("our icon is added again after a shell restart, and goes when the player's icon is back")
 {
     StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");

@@ -5,21 +5,30 @@
 #include <string>
 #include "host.h"
 #include "files.h"
-#include "../module/module.h"
 #include "../settings/settings.h"
-
-// Start-up builds this in the DLL; here each test points it at a scratch file.
-char settingsPath[MAX_PATH];
 
 namespace {
 
+// As start-up does in the DLL: the settings path from the module's path, here in a scratch folder.
 std::string scratchIni(const char* tag)
 {
     char folder[MAX_PATH];
     makeScratchFolder(tag, folder, MAX_PATH);
-    std::string path = std::string(folder) + "\\plugin.ini";
-    lstrcpynA(settingsPath, path.c_str(), MAX_PATH);
-    return path;
+    wchar_t module[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, (std::string(folder) + "\\gen_Pipwick.dll").c_str(), -1, module, MAX_PATH);
+    buildSettingsPath(module);
+    return std::string(folder) + "\\plugin.ini";
+}
+
+// A folder named in Russian under code page 1252, where an ANSI path could not name it.
+std::wstring folderOutsideCodePage(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(GetTickCount());
+    REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+    return folder;
 }
 
 void setAll(LONG active, LONG simple, LONG sleep, LONG duration)
@@ -85,7 +94,7 @@ TEST_CASE("writing: a new file holds the section and the four keys in their orde
 TEST_CASE("user: with no path beside the module the per-user file is written and read, and nothing else")
 {
     UserSettingsFile user;
-    settingsPath[0] = '\0';
+    buildSettingsPath(L"gen_Pipwick.dll");   // no folder in the module's path
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     std::string stray = std::string(windows) + "\\plugin.ini";
@@ -108,5 +117,47 @@ TEST_CASE("user: with no path beside the module the per-user file is written and
     user.remove();
     user.blockWrites();
     CHECK(!writeSettings());
-    CHECK(std::string(settingsFileInUse()) == user.path);
+    CHECK(utf8(settingsFileInUse()) == user.path);
+
+    // With no per-user folder either, the message can still name the file.
+    buildSettingsPath(L"gen_Pipwick.dll");
+    AppDataRedirect nowhere(L"C:\\pipwick-no such folder");
+    readSettings();
+    CHECK(!writeSettings());
+    CHECK(utf8(settingsFileInUse()) == "plugin.ini");
+}
+
+TEST_CASE("a Plugins folder named outside the code page keeps its settings beside the module")
+{
+    REQUIRE(GetACP() == 1252);
+    std::wstring folder = folderOutsideCodePage(L"pipwick-Плагины-");
+    buildSettingsPath((folder + L"\\gen_Pipwick.dll").c_str());
+    std::wstring path = folder + L"\\plugin.ini";
+    writeTextFile(path, "[zoPipwick]\r\nSimple=0\r\nSleep=700\r\n");
+    readSettings();
+    CHECK(settings.simple == 0);
+    CHECK(settings.sleep == 700);
+    storeSetting(&settings.duration, 12000);
+    CHECK(writeSettings());
+    CHECK(readTextFile(path) == "[zoPipwick]\r\nSimple=0\r\nSleep=700\r\nActive=1\r\nDuration=12000\r\n");
+}
+
+TEST_CASE("user: a per-user folder named outside the code page is found, and its file is plain ANSI text")
+{
+    REQUIRE(GetACP() == 1252);
+    std::wstring appData = folderOutsideCodePage(L"pipwick-Профиль-");
+    buildSettingsPath(L"gen_Pipwick.dll");
+    std::wstring path = appData + L"\\Pipwick\\plugin.ini";
+    {
+        AppDataRedirect redirect(appData.c_str());
+        readSettings();
+        setAll(1, 0, 900, 3000);
+        CHECK(writeSettings());
+        CHECK(readTextFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=900\r\nDuration=3000\r\n");
+        setAll(7, 7, 7, 7);
+        readSettings();
+        CHECK(settings.sleep == 900);
+    }
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW((appData + L"\\Pipwick").c_str());
 }

@@ -94,15 +94,21 @@ struct StandInPlayer {
     }
 };
 
+// A balloon's text: as passed to Shell_NotifyIconA, or "W:" and the UTF-16 text in UTF-8.
+inline std::string balloonText(const ShellCall& call)
+{
+    return call.wide ? "W:" + utf8(call.wideNotice.szInfo) : std::string(call.notice.szInfo);
+}
+
 // One shell call: "text" for a balloon on the player's icon, the common case; otherwise the
 // message and icon id, "!" first when the shell refused it, and the text of a balloon.
 inline std::string describeCall(const ShellCall& call)
 {
     bool balloon = (call.notice.uFlags & NIF_INFO) != 0;
-    if (call.message == NIM_MODIFY && call.notice.uID == playerIconId && call.result) return call.notice.szInfo;
+    if (call.message == NIM_MODIFY && call.notice.uID == playerIconId && call.result) return balloonText(call);
     const char* verb = call.message == NIM_ADD ? "add" : call.message == NIM_MODIFY ? "modify" : "delete";
     std::string text = std::string(call.result ? "" : "!") + verb + "#" + std::to_string(call.notice.uID);
-    return balloon ? text + ":" + call.notice.szInfo : text;
+    return balloon ? text + ":" + balloonText(call) : text;
 }
 
 // The shell calls so far, "poll:call" joined by " | ".

@@ -11,6 +11,8 @@
 // The module's data that title extraction reads and writes; start-up fills them in the DLL.
 NOTIFYICONDATAA balloonNotice;
 char tipFormat[128];
+NOTIFYICONDATAW wideBalloonNotice;
+wchar_t wideTipFormat[128];
 
 namespace {
 
@@ -34,14 +36,31 @@ std::string extract(const std::string& title, long simple, const char* format = 
     return balloonNotice.szInfo;
 }
 
-// Nothing past szInfo, up to the end of the 508-byte structure, may change.
-bool fieldsAfterTipUntouched()
+// Nothing past szInfo, up to the end of the structure, may change.
+template <typename Notice>
+bool fieldsAfterTipUntouched(const Notice& notice)
 {
-    const unsigned char* after = reinterpret_cast<const unsigned char*>(balloonNotice.szInfo) + sizeof balloonNotice.szInfo;
-    const unsigned char* end = reinterpret_cast<const unsigned char*>(&balloonNotice) + sizeof balloonNotice;
+    const unsigned char* after = reinterpret_cast<const unsigned char*>(notice.szInfo) + sizeof notice.szInfo;
+    const unsigned char* end = reinterpret_cast<const unsigned char*>(&notice) + sizeof notice;
     for (; after < end; ++after)
         if (*after != sentinel) return false;
     return true;
+}
+
+bool fieldsAfterTipUntouched() { return fieldsAfterTipUntouched(balloonNotice); }
+
+// The UTF-16 rules, for titles the code page cannot spell: title and result in UTF-8.
+std::string extractWide(const std::string& title, long simple)
+{
+    MultiByteToWideChar(CP_UTF8, 0, englishFormat, -1, wideTipFormat, 128);
+    memset(&wideBalloonNotice, sentinel, sizeof wideBalloonNotice);
+    wchar_t work[512];
+    REQUIRE(MultiByteToWideChar(CP_UTF8, 0, title.c_str(), -1, work, 512) > 0);
+    if (!extractWideSongText(work, simple)) return rejected;
+    REQUIRE(fieldsAfterTipUntouched(wideBalloonNotice));
+    char tip[1024];
+    REQUIRE(WideCharToMultiByte(CP_UTF8, 0, wideBalloonNotice.szInfo, -1, tip, sizeof tip, nullptr, nullptr) > 0);
+    return tip;
 }
 
 struct Case {
@@ -98,6 +117,34 @@ TEST_CASE("the Russian two-line format in code page 1251")
          " \xCA\xE8\xED\xEE - \xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8"},
     };
     checkTable(cases, sizeof cases / sizeof cases[0], russianFormat);
+}
+
+TEST_CASE("titles outside the code page: the same rules in UTF-16, never cut inside a surrogate pair")
+{
+    const Case cases[] = {
+        {"1. Кино - Группа крови - Winamp", 1,
+         " Кино - Группа крови"},
+        {"1. Кино - Группа крови - Winamp", 0,
+         "Artist:  Кино\r\nTitle:  Группа крови"},
+        {"2. 坂本九 - 上を向いて - Winamp", 1, " 坂本九 - 上を向いて"},
+        {"2. 坂本九 - 上を向いて - Winamp", 0, "Artist:  坂本九\r\nTitle:  上を向いて"},
+        {"3. 😀 - %s%n - Winamp", 0, "Artist:  😀\r\nTitle:  %s%n"},
+        {"[Buffer: 5%] 3. Кино - Winamp", 1, rejected},
+        {"Кино - Winamp", 1, rejected},
+        {"4. Кино - winamp", 1, rejected},
+    };
+    for (const Case& row : cases) {
+        CAPTURE(row.title);
+        CHECK(extractWide(row.title, row.simple) == row.expected);
+    }
+
+    // An emoji whose first half would be the 255th unit is left out whole; one that ends there stays.
+    const std::string emoji = "😀";
+    CHECK(extractWide("1. " + std::string(253, 'a') + emoji + "b - Winamp", 1) == " " + std::string(253, 'a'));
+    CHECK(extractWide("1. " + std::string(252, 'a') + emoji + "b - Winamp", 1) == " " + std::string(252, 'a') + emoji);
+    const std::string lines = "Artist:  A\r\nTitle:  ";
+    const std::string pad(254 - lines.size(), 't');
+    CHECK(extractWide("1. A - " + pad + emoji + " - Winamp", 0) == lines + pad);
 }
 
 TEST_CASE("titles that name no song are rejected and leave the tip as it was")

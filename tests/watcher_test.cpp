@@ -9,6 +9,7 @@ const char song[] = "12. Some Artist - Some Song - Winamp";
 const char songTip[] = " Some Artist - Some Song";
 const char nextSong[] = "13. Other Artist - Next Song - Winamp";
 const char nextTip[] = " Other Artist - Next Song";
+const char kino[] = "1. Кино - Группа крови - Winamp";
 #define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
 
 }  // namespace
@@ -76,12 +77,12 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
 {
     StandInPlayer player("[Other]\r\nSimple=1\r\n[zoPipwick]\r\nSimple=0\r\nSleep=100\r\nDuration=7000\r\n",
                          "gen_Moved Elsewhere.dll");
-    const PollAnswer script[] = {{StatePlaying, song}, {StateStopped, "Winamp"}};
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, kino}, {StateStopped, "Winamp"}};
     player.init(script, COUNT(script));
-    REQUIRE(runPlayerUntilPolls(3));
+    REQUIRE(runPlayerUntilPolls(4));
     player.quit();
 
-    REQUIRE(shellCallCount() == 2);
+    REQUIRE(shellCallCount() == 3);
     const ShellCall& call = shellCall(0);
     CHECK(call.message == NIM_MODIFY);
     CHECK(call.notice.cbSize == 488);
@@ -97,7 +98,39 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
     CHECK(call.notice.szTip[0] == '\0');
     CHECK(call.notice.dwState == 0);
     CHECK(call.notice.dwStateMask == 0);
-    CHECK(std::string(shellCall(1).notice.szInfo) == "Playback stopped.");
+    CHECK(!call.wide);
+    CHECK(std::string(shellCall(2).notice.szInfo) == "Playback stopped.");
+
+    // A title the code page cannot spell: the same notice in its wide form.
+    const ShellCall& wide = shellCall(1);
+    CHECK(wide.wide);
+    CHECK(wide.message == NIM_MODIFY);
+    CHECK(wide.wideNotice.cbSize == 936);
+    CHECK(wide.wideNotice.hWnd == player.window);
+    CHECK(wide.wideNotice.uID == 502);
+    CHECK(wide.wideNotice.uFlags == NIF_INFO);
+    CHECK(wide.wideNotice.uTimeout == 7000);
+    CHECK(wide.wideNotice.dwInfoFlags == NIIF_INFO);
+    CHECK(utf8(wide.wideNotice.szInfoTitle) == "Winamp");
+    CHECK(utf8(wide.wideNotice.szInfo) == "Artist:  Кино\r\nTitle:  Группа крови");
+    CHECK(wide.wideNotice.hIcon == nullptr);
+    CHECK(wide.wideNotice.szTip[0] == L'\0');
+}
+
+TEST_CASE("titles outside the code page go wide and whole, and two that differ only there are two songs")
+{
+    REQUIRE(GetACP() == 1252);
+    const char japanese[] = "2. 坂本九 - 上を向いて - Winamp";
+    const PollAnswer script[] = {{StatePlaying, kino}, {StatePlaying, japanese},
+                                 {StatePlaying, "3. Emoji - 😀 - Winamp"}, {StatePlaying, "3. Emoji - 😁 - Winamp"},
+                                 {StatePlaying, "4. Café - Winamp"}};
+    CHECK(balloonsFor(script, COUNT(script)) ==
+          "1:W: Кино - Группа крови"
+          " | 2:W: 坂本九 - 上を向いて | 3:W: Emoji - 😀 | 4:W: Emoji - 😁"
+          " | 5: Caf\xE9");
+    CHECK(balloonsFor(script, 2, "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\n") ==
+          "1:W:Artist:  Кино\r\nTitle:  Группа крови"
+          " | 2:W:Artist:  坂本九\r\nTitle:  上を向いて");
 }
 
 TEST_CASE("\"Active\"=0 starts no watcher, and quit returns with none")
@@ -190,16 +223,18 @@ TEST_CASE("a watcher still waiting on a hung player after quit keeps the module 
     CloseHandle(queryPending);
 }
 
-TEST_CASE("ru: Russian balloons come in code page 1251")
+TEST_CASE("ru: Russian balloons come in code page 1251, and what it cannot spell comes wide")
 {
     REQUIRE(GetACP() == 1251);
-    // "1. Кино - Группа крови - Winamp"
-    const PollAnswer script[] = {{StatePlaying, "1. \xCA\xE8\xED\xEE - \xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 - Winamp"},
+    const PollAnswer script[] = {{StatePlaying, kino},
+                                 {StatePlaying, "2. Mötley Crüe - Kickstart My Heart - Winamp"},
                                  {StatePaused, "Winamp"}, {StateStopped, "Winamp"}};
     CHECK(balloonsFor(script, COUNT(script), "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\n") ==
           "1:\xC8\xF1\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC:  \xCA\xE8\xED\xEE\r\n"
           "\xCD\xE0\xE7\xE2\xE0\xED\xE8\xE5:  \xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8"
-          " | 2:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE4\xE5\xED\xE8\xE5 \xEF\xF0\xE8\xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE."
-          " | 3:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE5\xE4\xE5\xED\xE8\xE5 \xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE.");
+          " | 2:W:Исполнитель:  Mötley Crüe\r\nНазвание:  Kickstart My Heart"
+          " | 3:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE4\xE5\xED\xE8\xE5 \xEF\xF0\xE8\xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE."
+          " | 4:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE5\xE4\xE5\xED\xE8\xE5 \xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE.");
     CHECK(std::string(shellCall(0).notice.szInfoTitle) == "Winamp");
+    CHECK(!shellCall(0).wide);
 }

@@ -6,6 +6,12 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$top/build/wineprefix}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/.pipwick-ready" ] && exit 0
+# 32-bit Wine is a 32-bit Linux program: a kernel or virtual machine without 32-bit support refuses it.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "make-prefix: this machine cannot run 32-bit x86 programs (/lib/ld-linux.so.2: Exec format error):" \
+         "32-bit Wine cannot start, so the plug-in cannot be tested here" >&2
+    exit 1
+fi
 mkdir -p "$WINEPREFIX"
 # Several tests may start at once on a new prefix: only one creates it.
 exec 9>"$WINEPREFIX.lock"

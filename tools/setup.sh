@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what building, testing and the demo need: the i686 MinGW-w64 cross compiler, 32-bit Wine,
-# Xvfb, the Russian and Japanese locales, doctest and ImageMagick. Idempotent and quick when all is present.
+# Installs what building, testing, the demo and the release need: the i686 MinGW-w64 cross compiler,
+# 32-bit Wine with its own fonts (without them caption buttons draw as letters) and a font with Japanese
+# glyphs, Xvfb, the Russian and Japanese locales, doctest, ImageMagick and NSIS for the setup program.
+# Idempotent and quick when all is present.
 set -euo pipefail
 
-need_pkgs=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth locales
-           doctest-dev imagemagick)
+need_pkgs=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 fonts-wine fonts-wqy-microhei
+           xvfb xauth locales doctest-dev imagemagick nsis)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

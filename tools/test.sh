@@ -6,4 +6,9 @@ cd "$top"
 tools/build.sh
 # A per-user settings file left by an interrupted run would be read by every test instead of its own.
 rm -rf build/wineprefix/drive_c/users/*/AppData/Roaming/Pipwick
+# So would the application-data folder a test redirects (to a "pipwick-" folder), had it crashed.
+folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+if tools/wine-run.sh reg query "$folders" /v AppData 2>/dev/null | grep -q 'pipwick-'; then
+    tools/wine-run.sh reg delete "$folders" /v AppData /f >/dev/null 2>&1
+fi
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset default "$@"

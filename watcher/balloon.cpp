@@ -16,6 +16,20 @@ static bool ownIconShown;
 static DWORD ownIconSince;   // GetTickCount when its latest balloon was shown
 static DWORD ownBalloonTime; // how long the shell keeps that balloon
 
+static BOOL notifyShell(DWORD message, NOTIFYICONDATAA* notice) { return Shell_NotifyIconA(message, notice); }
+static BOOL notifyShell(DWORD message, NOTIFYICONDATAW* notice) { return Shell_NotifyIconW(message, notice); }
+
+static void copyDescription(NOTIFYICONDATAA& notice)
+{
+    copyTextCut(notice.szTip, sizeof notice.szTip, descriptionText);
+}
+
+static void copyDescription(NOTIFYICONDATAW& notice)
+{
+    const int size = sizeof notice.szTip / sizeof notice.szTip[0];
+    if (!MultiByteToWideChar(CP_ACP, 0, descriptionText, -1, notice.szTip, size)) notice.szTip[0] = L'\0';
+}
+
 static HICON playerIconImage()
 {
     HWND player = pluginRecord.hostWindow;
@@ -30,20 +44,21 @@ static DWORD balloonTime(DWORD requested)
     return requested > longestBalloon ? longestBalloon : requested;
 }
 
-static void showOnOwnIcon()
+// The notice is a copy: the same title, text, duration and information icon, on our icon.
+template <typename Notice>
+static void showOnOwnIcon(Notice notice)
 {
     if (!ownIconWindow)
         ownIconWindow = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (!ownIconWindow) return;
-    NOTIFYICONDATAA notice = balloonNotice;   // the same title, text, duration and information icon
     notice.hWnd = ownIconWindow;
     notice.uID = ownIconId;
     notice.uFlags = NIF_ICON | NIF_TIP | NIF_INFO;   // no NIF_MESSAGE: the icon sends nobody anything
     notice.hIcon = playerIconImage();
-    copyTextCut(notice.szTip, sizeof notice.szTip, descriptionText);
+    copyDescription(notice);
     // After a shell restart our icon is gone and the modify fails: it is added again.
-    bool shown = ownIconShown && Shell_NotifyIconA(NIM_MODIFY, &notice);
-    if (!shown) shown = Shell_NotifyIconA(NIM_ADD, &notice) != FALSE;
+    bool shown = ownIconShown && notifyShell(NIM_MODIFY, &notice);
+    if (!shown) shown = notifyShell(NIM_ADD, &notice) != FALSE;
     ownIconShown = shown;
     ownIconSince = GetTickCount();
     ownBalloonTime = balloonTime(notice.uTimeout);
@@ -60,21 +75,41 @@ static void removeOwnIcon()
     ownIconShown = false;
 }
 
-void showBalloon()
+template <typename Notice>
+static void show(Notice& notice)
 {
     // At a normal exit the player destroys its window before quit, and a poll in between reads
     // "stopped": no balloon for that.
     if (!IsWindow(pluginRecord.hostWindow)) return;
-    if (Shell_NotifyIconA(NIM_MODIFY, &balloonNotice)) {
+    if (notifyShell(NIM_MODIFY, &notice)) {
         removeOwnIcon();
         return;
     }
-    showOnOwnIcon();
+    showOnOwnIcon(notice);
+}
+
+void showBalloon()
+{
+    show(balloonNotice);
+}
+
+void showWideBalloon()
+{
+    wideBalloonNotice.hWnd = balloonNotice.hWnd;
+    wideBalloonNotice.uTimeout = balloonNotice.uTimeout;
+    show(wideBalloonNotice);
+}
+
+DWORD ownIconTimeLeft()
+{
+    if (!ownIconShown) return INFINITE;
+    DWORD shown = GetTickCount() - ownIconSince;
+    return shown < ownBalloonTime ? ownBalloonTime - shown : 0;
 }
 
 void removeExpiredOwnIcon()
 {
-    if (ownIconShown && GetTickCount() - ownIconSince >= ownBalloonTime) removeOwnIcon();
+    if (ownIconTimeLeft() == 0) removeOwnIcon();
 }
 
 void dropOwnIcon()

@@ -3,8 +3,17 @@
 #ifndef PIPWICK_BALLOON_H
 #define PIPWICK_BALLOON_H
 
+#include <windows.h>
+
 // Shows balloonNotice; nothing at all once the player's window is gone.
 void showBalloon();
+
+// The same for wideBalloonNotice, whose text the code page cannot spell; it shares balloonNotice's
+// window and duration.
+void showWideBalloon();
+
+// How long our icon's balloon still has, or INFINITE while we show no icon.
+DWORD ownIconTimeLeft();
 
 // Our icon stays until its balloon's time has run out: removing it sooner takes the balloon along.
 void removeExpiredOwnIcon();

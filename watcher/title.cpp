@@ -1,4 +1,5 @@
 // Title extraction: stream tags, the track number's dot, the player's suffix and the artist separator.
+// One set of rules for both encodings; every tag and separator is plain ASCII.
 #include <windows.h>
 #include <mbstring.h>
 #include "title.h"
@@ -15,48 +16,73 @@ static char* findCharacter(char* text, char character)
                                            static_cast<unsigned char>(character)));
 }
 
-static bool startsWith(const char* text, const char* prefix)
+// In UTF-16 an ASCII unit is always a whole character: half of a surrogate pair never matches.
+static wchar_t* findCharacter(wchar_t* text, char character)
 {
-    while (*prefix && *text == *prefix) ++text, ++prefix;
+    for (; *text; ++text)
+        if (*text == static_cast<wchar_t>(character)) return text;
+    return nullptr;
+}
+
+template <typename Char>
+static bool startsWith(const Char* text, const char* prefix)
+{
+    while (*prefix && *text == static_cast<Char>(*prefix)) ++text, ++prefix;
     return *prefix == '\0';
 }
 
 // Steps by characters of the active code page, so a match never starts on a trail byte (Wine's
 // _mbsstr compares bytes; Windows' steps by characters). Every needle here is single-byte text,
 // and a single-byte byte is never a lead byte, so the rest compares safely byte by byte.
-static char* findText(char* text, const char* needle)
+template <typename Char>
+static Char* findText(Char* text, const char* needle)
 {
-    for (char* at = findCharacter(text, needle[0]); at; at = findCharacter(at + 1, needle[0])) {
+    for (Char* at = findCharacter(text, needle[0]); at; at = findCharacter(at + 1, needle[0])) {
         if (startsWith(at, needle)) return at;
     }
     return nullptr;
 }
 
-bool isStreamStatusTitle(const char* title)
+template <typename Char>
+static bool isStatus(const Char* title)
 {
     for (const char* tag : streamStatusTags) {
-        if (findText(const_cast<char*>(title), tag)) return true;
+        if (findText(const_cast<Char*>(title), tag)) return true;
     }
     return false;
 }
 
-bool extractSongText(char* title, long simple)
-{
-    if (isStreamStatusTitle(title)) return false;
-    char* dot = findCharacter(title, '.');
-    if (!dot) return false;
-    char* song = dot + 1;   // keeps the blank after the dot
-    char* suffix = findText(song, playerSuffix);
-    if (!suffix) return false;
-    *suffix = '\0';
+bool isStreamStatusTitle(const char* title) { return isStatus(title); }
+bool isStreamStatusTitle(const wchar_t* title) { return isStatus(title); }
 
-    char* separator = simple ? nullptr : findText(song, artistSeparator);
+template <typename Char, int tipSize>
+static bool extract(Char* title, long simple, Char (&tip)[tipSize], const Char* format)
+{
+    if (isStatus(title)) return false;
+    Char* dot = findCharacter(title, '.');
+    if (!dot) return false;
+    Char* song = dot + 1;   // keeps the blank after the dot
+    Char* suffix = findText(song, playerSuffix);
+    if (!suffix) return false;
+    *suffix = 0;
+
+    Char* separator = simple ? nullptr : findText(song, artistSeparator);
     if (!separator) {
-        copyTextCut(balloonNotice.szInfo, sizeof balloonNotice.szInfo, song);
+        copyTextCut(tip, tipSize, song);
         return true;
     }
-    *separator = '\0';
+    *separator = 0;
     // The title keeps the separator's trailing blank, as the artist keeps the one after the dot.
-    formatTextCut(balloonNotice.szInfo, sizeof balloonNotice.szInfo, tipFormat, song, separator + 2);
+    formatTextCut(tip, tipSize, format, song, separator + 2);
     return true;
+}
+
+bool extractSongText(char* title, long simple)
+{
+    return extract(title, simple, balloonNotice.szInfo, tipFormat);
+}
+
+bool extractWideSongText(wchar_t* title, long simple)
+{
+    return extract(title, simple, wideBalloonNotice.szInfo, wideTipFormat);
 }

@@ -6,24 +6,35 @@
 #include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
+#include "../text/text.h"
 
 enum PlayState : LONG { Stopped = 0, Playing = 1, Paused = 3 };
 
 static const DWORD settleTime = 500;   // a new title must stay this long before its balloon
 
 volatile LONG stopRequested;
-static char lastTitle[512];   // the last title taken in while playing; empty after stop or pause
-static LONG lastState;        // the play state of the last recorded cycle
+static wchar_t lastTitle[512];   // the last title taken in while playing; empty after stop or pause
+static LONG lastState;           // the play state of the last recorded cycle
+static bool wideText;            // the balloon's text stands in wideBalloonNotice, not balloonNotice
 
 static LONG queryPlayState()
 {
     return static_cast<LONG>(SendMessageA(pluginRecord.hostWindow, WM_USER, 0, 104));
 }
 
-static void readTitle(char* title, int size)
+// The player's window is a Unicode window: read as ANSI its title would lose what the code page
+// cannot spell.
+static void readTitle(wchar_t* title, int size)
 {
-    title[0] = '\0';
-    GetWindowTextA(pluginRecord.hostWindow, title, size);
+    title[0] = L'\0';
+    GetWindowTextW(pluginRecord.hostWindow, title, size);
+}
+
+// Unit by unit: the system's string comparison calls some different titles equal.
+static bool sameText(const wchar_t* one, const wchar_t* other)
+{
+    while (*one && *one == *other) ++one, ++other;
+    return *one == *other;
 }
 
 // Being queued is all it does: it ends the watcher's alertable wait.
@@ -37,10 +48,18 @@ void wakeWatcher(HANDLE watcher)
 }
 
 // The pause before a poll. Alertable: a stop request ends it, and so does a confirmed dialog, so that
-// the poll that follows uses the new values at once.
+// the poll that follows uses the new values at once. Our own icon goes when its balloon's time is up,
+// within the pause and without a poll of its own.
 static bool pauseBeforePoll()
 {
-    SleepEx(static_cast<DWORD>(settings.sleep), TRUE);
+    DWORD interval = static_cast<DWORD>(settings.sleep);
+    DWORD iconLeft = ownIconTimeLeft();
+    if (iconLeft < interval) {
+        if (SleepEx(iconLeft, TRUE) == WAIT_IO_COMPLETION) return !stopRequested;
+        removeExpiredOwnIcon();
+        interval -= iconLeft;
+    }
+    SleepEx(interval, TRUE);
     return !stopRequested;
 }
 
@@ -57,40 +76,63 @@ static bool settle()
     return !stopRequested;
 }
 
+// Titles the code page can spell keep the ANSI path byte for byte; any other goes in UTF-16.
+static bool composeSongText(wchar_t* title)
+{
+    char work[2 * 512];   // a double-byte code page takes up to two bytes a unit
+    wideText = !narrowWithoutLoss(title, work, sizeof work);
+    if (wideText) return extractWideSongText(title, settings.simple);
+    char ansiTitle[512];  // as an ANSI read of the title gives it: at most 511 bytes
+    copyTextCut(ansiTitle, sizeof ansiTitle, work);
+    return extractSongText(ansiTitle, settings.simple);
+}
+
+static void composeStateText(UINT text)
+{
+    LoadStringW(pluginRecord.moduleInstance, text, wideBalloonNotice.szInfo,
+                sizeof wideBalloonNotice.szInfo / sizeof wideBalloonNotice.szInfo[0]);
+    wideText = !narrowWithoutLoss(wideBalloonNotice.szInfo, balloonNotice.szInfo, sizeof balloonNotice.szInfo);
+}
+
+static void showComposedBalloon()
+{
+    if (wideText) showWideBalloon();
+    else showBalloon();
+}
+
 // A playing cycle; returns whether its state is recorded.
-static bool watchPlaying(char* title, int size)
+static bool watchPlaying(wchar_t* title, int size)
 {
     readTitle(title, size);
-    if (lstrcmpA(title, lastTitle) == 0) return true;
-    lstrcpyA(lastTitle, title);
-    if (!extractSongText(title, settings.simple)) return false;
+    if (sameText(title, lastTitle)) return true;
+    lstrcpyW(lastTitle, title);
+    if (!composeSongText(title)) return false;
     if (!settle()) return false;
     readTitle(title, size);
-    if (lstrcmpA(title, lastTitle) != 0) return false;
-    showBalloon();
+    if (!sameText(title, lastTitle)) return false;
+    showComposedBalloon();
     return true;
 }
 
 static void watchNotPlaying(LONG state)
 {
     if (state == lastState) return;
-    lastTitle[0] = '\0';   // the same song shows again when playback resumes
-    LoadStringA(pluginRecord.moduleInstance, state == Paused ? IDS_PAUSED : IDS_STOPPED,
-                balloonNotice.szInfo, sizeof balloonNotice.szInfo);
-    showBalloon();
+    lastTitle[0] = L'\0';   // the same song shows again when playback resumes
+    composeStateText(state == Paused ? IDS_PAUSED : IDS_STOPPED);
+    showComposedBalloon();
 }
 
 DWORD watcherMain()
 {
-    char title[512];
-    lastTitle[0] = '\0';
+    wchar_t title[512];
+    lastTitle[0] = L'\0';
     lastState = Stopped;
     while (!stopRequested) {
         if (!pauseBeforePoll()) break;
         removeExpiredOwnIcon();
         LONG state = queryPlayState();
         bool recorded = true;
-        if (state == Playing) recorded = watchPlaying(title, sizeof title);
+        if (state == Playing) recorded = watchPlaying(title, sizeof title / sizeof title[0]);
         else watchNotPlaying(state);
         if (recorded) lastState = state;
     }
