@@ -54,12 +54,12 @@ struct BareArguments { HWND window; int polls; DWORD pause; ULONGLONG cpu; };
 DWORD WINAPI barePolls(LPVOID argument)
 {
     BareArguments* bare = static_cast<BareArguments*>(argument);
-    char title[512];
+    wchar_t title[512];
     ULONGLONG start = threadCpuTime(GetCurrentThread());
     for (int i = 0; i < bare->polls; ++i) {
         if (bare->pause) SleepEx(bare->pause, TRUE);
         SendMessageA(bare->window, WM_USER, 0, 104);
-        GetWindowTextA(bare->window, title, sizeof title);
+        GetWindowTextW(bare->window, title, 512);
     }
     bare->cpu = threadCpuTime(GetCurrentThread()) - start;
     return 0;
