@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release as a user downloads it, and a build anyone can reproduce: makes the release here and
-# again from a copy of the same sources at another path, checks the zip's entries, and compares the
-# two DLLs and the two zips byte for byte.
+# again from a copy of the same sources at another path, checks the zip's entries, compares the two
+# DLLs, zips and setup programs byte for byte, and runs the setup program under Wine.
 set -uo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
@@ -14,7 +14,8 @@ epoch=$(git log -1 --format=%ct)
 release() { cmake --preset default >/dev/null && cmake --build --preset default --target pipwick >/dev/null &&
             SOURCE_DATE_EPOCH=$epoch tools/release.sh; }
 release=$(release) || exit 1
-zip=$(head -1 <<<"$release")
+zip=$(sed -n 1p <<<"$release")
+setup=$(sed -n 3p <<<"$release")
 version=${zip##*/Pipwick-}
 version=${version%.zip}
 scratch=$(mktemp -d /tmp/pipwick-release-XXXXXX)
@@ -27,6 +28,7 @@ sleep 1   # a time stamp in the DLL would now differ
 (cd "$second" && release >/dev/null) || exit 1
 check "both builds give the same DLL" 'cmp "$top/build/gen_Pipwick.dll" "$second/build/gen_Pipwick.dll"'
 check "both builds give the same zip" 'cmp "$top/$zip" "$second/$zip"'
+check "both builds give the same setup program" 'cmp "$top/$setup" "$second/$setup"'
 
 (cd "$scratch/unpacked" && cmake -E tar xf "$top/$zip")
 unpacked=$scratch/unpacked
@@ -42,6 +44,9 @@ check "README.txt names the version and has English, then Russian, each with its
      [ "$(grep -n -e "^No balloon?" -e "^Нет подсказки?" "$guide" | cut -d: -f2 | tr -d "\r" | tr "\n" "|")" = "No balloon?|Нет подсказки?|" ]'
 check "LICENSE is MIT, the Pipwick authors'" 'grep -q "^MIT License" "$unpacked/LICENSE" && grep -q "Copyright (c) 2026 the Pipwick authors" "$unpacked/LICENSE"'
 
+xvfb-run -a -s "-screen 0 1024x768x24" bash tests/check-setup.sh "$setup" || fail=1
+
 echo "zip: $zip, SHA-256 $(sha256sum "$zip" | cut -d" " -f1)"
+echo "setup: $setup, $(stat -c %s "$setup") bytes, SHA-256 $(sha256sum "$setup" | cut -d" " -f1)"
 echo "DLL: $(stat -c %s build/gen_Pipwick.dll) bytes"
 exit $fail

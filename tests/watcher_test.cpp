@@ -238,3 +238,25 @@ TEST_CASE("ru: Russian balloons come in code page 1251, and what it cannot spell
     CHECK(std::string(shellCall(0).notice.szInfoTitle) == "Winamp");
     CHECK(!shellCall(0).wide);
 }
+
+// Run by tests/check-setup.sh after the setup program has installed the plug-in.
+TEST_CASE("installed: the plug-in the setup program left in the player's Plugins folder shows a balloon")
+{
+    char path[MAX_PATH];
+    REQUIRE(GetEnvironmentVariableA("PIPWICK_INSTALLED_DLL", path, MAX_PATH) > 0);
+    HWND window = createPlayerWindow();
+    LoadedPlugin plugin;
+    REQUIRE(loadPlugin(path, window, &plugin));
+    REQUIRE(recordShellCalls(plugin.module));
+    useTray(Tray::Simulated);
+    showSimulatedIcon(window, playerIconId);
+    clearShellCalls();
+    const PollAnswer script[] = {{StatePlaying, song}};
+    scriptPolls(script, COUNT(script));
+    plugin.record->init();
+    REQUIRE(runPlayerUntilPolls(2));
+    plugin.record->quit();
+    CHECK(balloons() == std::string("1:") + songTip);
+    FreeLibrary(plugin.module);
+    DestroyWindow(window);
+}

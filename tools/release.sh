@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The release: builds the DLL and packs build/dist/Pipwick-<version>.zip with the licence and the user's
-# guide; prints the zip's path and SHA-256. The zip's entries are dated by the commit, so the same
-# commit gives the same zip (SOURCE_DATE_EPOCH, when set, decides instead).
+# The release: builds the DLL, packs build/dist/Pipwick-<version>.zip with the licence and the user's
+# guide, and builds the setup program build/dist/Pipwick-<version>-setup.exe; prints each path and its
+# SHA-256. The zip's entries are dated by the commit, so the same commit gives the same zip
+# (SOURCE_DATE_EPOCH, when set, decides instead); the setup program holds no date at all.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
@@ -12,5 +13,13 @@ epoch="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532
 rm -rf build/dist
 (cd build && SOURCE_DATE_EPOCH=$epoch cpack --config CPackConfig.cmake >/dev/null)
 zip=$(ls build/dist/Pipwick-*.zip)
+version=${zip##*/Pipwick-}
+version=${version%.zip}
+fileversion=$(sed -n 's/^#define PIPWICK_FILEVERSION *\([0-9,]*\).*/\1/p' resources/pipwick.rc | tr , .)
+setup=build/dist/Pipwick-$version-setup.exe
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILEVERSION="$fileversion" \
+    -DDLL="$top/build/gen_Pipwick.dll" -DOUTFILE="$top/$setup" release/setup.nsi >/dev/null
 echo "$zip"
 sha256sum "$zip" | cut -d' ' -f1
+echo "$setup"
+sha256sum "$setup" | cut -d' ' -f1

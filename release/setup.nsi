@@ -1,0 +1,162 @@
+; The setup program: finds Winamp's folder, installs gen_Pipwick.dll into its Plugins folder, and
+; registers an uninstaller. Built by tools/release.sh:
+;   makensis -INPUTCHARSET UTF8 -DVERSION=1.01 -DFILEVERSION=1.0.1.2 -DDLL=<built DLL> -DOUTFILE=<exe> setup.nsi
+; Nothing here depends on the clock, so the same commit gives the same bytes.
+
+Unicode true
+ManifestSupportedOS all
+RequestExecutionLevel admin   ; Winamp lives under Program Files
+SetCompressor /SOLID lzma
+SetDateSave off               ; the DLL's file time would otherwise change the setup's bytes
+AllowSkipFiles off            ; a DLL that cannot be replaced fails the setup instead of being skipped
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+!define PLAYER_CLASS "Winamp v1.x"
+!define PLAYER_KEY "Software\Winamp"
+!define PLAYER_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pipwick"
+!define UNINSTALLER "Pipwick-uninstall.exe"
+!define PUBLISHER "the Pipwick authors"
+
+Name "Pipwick ${VERSION}"
+OutFile "${OUTFILE}"
+; No InstallDir: $INSTDIR is Winamp's own folder, found in .onInit unless /D= gives it.
+
+!define MUI_ABORTWARNING
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE leaveDirectoryPage
+!define MUI_DIRECTORYPAGE_TEXT_TOP "$(DirectoryText)"
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "$(DirectoryLabel)"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The first is the fallback; otherwise the system's interface language picks, as for the plug-in.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Russian"
+
+LangString DirectoryText ${LANG_ENGLISH} "Setup will install the Pipwick plug-in into the Plugins folder of this Winamp. To use another Winamp, choose its folder: the one that holds winamp.exe."
+LangString DirectoryText ${LANG_RUSSIAN} "Программа установит модуль Pipwick в папку Plugins этого Winamp. Чтобы выбрать другой Winamp, укажите его папку: ту, где лежит winamp.exe."
+LangString DirectoryLabel ${LANG_ENGLISH} "Winamp folder"
+LangString DirectoryLabel ${LANG_RUSSIAN} "Папка Winamp"
+LangString NoPlayer ${LANG_ENGLISH} "There is no winamp.exe in$\r$\n$INSTDIR$\r$\n$\r$\nPlease choose the folder Winamp is installed in."
+LangString NoPlayer ${LANG_RUSSIAN} "В папке$\r$\n$INSTDIR$\r$\nнет winamp.exe.$\r$\n$\r$\nУкажите папку, в которую установлен Winamp."
+LangString PlayerRunning ${LANG_ENGLISH} "Winamp is running. Please close it, then press Retry."
+LangString PlayerRunning ${LANG_RUSSIAN} "Winamp запущен. Закройте его и нажмите «Повтор»."
+LangString RemoveSettings ${LANG_ENGLISH} "Remove Pipwick's settings too?"
+LangString RemoveSettings ${LANG_RUSSIAN} "Удалить и настройки Pipwick?"
+
+VIProductVersion "${FILEVERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Pipwick"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Pipwick ${VERSION} setup: song balloons for Winamp"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}, MIT License"
+
+; $0: an uninstall command, quoted or not, in; the program's path, out.
+Function unquotePath
+    StrCpy $1 $0 1
+    StrCmp $1 '"' 0 done
+    StrCpy $0 $0 "" 1
+    StrCpy $2 0
+    loop:
+        StrCpy $1 $0 1 $2
+        StrCmp $1 "" done
+        StrCmp $1 '"' cut
+        IntOp $2 $2 + 1
+        Goto loop
+    cut:
+        StrCpy $0 $0 $2
+    done:
+FunctionEnd
+
+; Where Winamp's installer says it put Winamp: per user first, then its uninstall entry (in the
+; 32-bit registry view, which this 32-bit setup reads by default), then the default folder.
+Function findPlayerFolder
+    ReadRegStr $0 HKCU "${PLAYER_KEY}" ""
+    ${If} $0 == ""
+        ReadRegStr $0 HKLM "${PLAYER_UNINSTALL_KEY}" "InstallLocation"
+    ${EndIf}
+    ${If} $0 == ""
+        ReadRegStr $0 HKLM "${PLAYER_UNINSTALL_KEY}" "UninstallString"
+        ${If} $0 != ""
+            Call unquotePath
+            ${GetParent} $0 $0
+        ${EndIf}
+    ${EndIf}
+    ${If} $0 == ""
+        StrCpy $0 "$PROGRAMFILES\Winamp"
+    ${EndIf}
+    StrCpy $INSTDIR $0
+FunctionEnd
+
+Function .onInit
+    ${If} $INSTDIR == ""
+        Call findPlayerFolder
+    ${EndIf}
+FunctionEnd
+
+Function leaveDirectoryPage
+    ${IfNot} ${FileExists} "$INSTDIR\winamp.exe"
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(NoPlayer)"
+        Abort
+    ${EndIf}
+FunctionEnd
+
+; A replaced DLL only takes effect, or can only be written, once Winamp has closed.
+Function waitForPlayerToClose
+    ${Do}
+        FindWindow $0 "${PLAYER_CLASS}"
+        ${If} $0 == 0
+            Return
+        ${EndIf}
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(PlayerRunning)" /SD IDCANCEL IDRETRY +2
+        Abort
+    ${Loop}
+FunctionEnd
+
+; Both checks come before anything is written: a refusal changes nothing (exit code 2 when silent).
+Section "Pipwick"
+    ${IfNot} ${FileExists} "$INSTDIR\winamp.exe"
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(NoPlayer)" /SD IDOK
+        Abort
+    ${EndIf}
+    Call waitForPlayerToClose
+
+    SetOutPath "$INSTDIR\Plugins"
+    File "/oname=gen_Pipwick.dll" "${DLL}"
+    WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
+
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Pipwick ${VERSION} (Winamp plug-in)"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR\Plugins"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    ${GetSize} "$INSTDIR\Plugins" "/M=gen_Pipwick.dll /S=0K /G=0" $0 $1 $2
+    ${GetSize} "$INSTDIR\Plugins" "/M=${UNINSTALLER} /S=0K /G=0" $3 $1 $2
+    IntOp $0 $0 + $3
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; $INSTDIR is the Plugins folder the uninstaller lies in. plugin.ini is shared with Winamp's other
+; plug-ins: only our own section goes, and only when asked (never when silent).
+Section "Uninstall"
+    Delete "$INSTDIR\gen_Pipwick.dll"
+    Delete "$INSTDIR\${UNINSTALLER}"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    MessageBox MB_YESNO|MB_ICONQUESTION "$(RemoveSettings)" /SD IDNO IDNO done
+        DeleteINISec "$INSTDIR\plugin.ini" "zoPipwick"
+        SetShellVarContext current
+        Delete "$APPDATA\Pipwick\plugin.ini"
+        RMDir "$APPDATA\Pipwick"
+    done:
+SectionEnd
