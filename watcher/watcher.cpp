@@ -52,14 +52,14 @@ void wakeWatcher(HANDLE watcher)
 // within the pause and without a poll of its own.
 static bool pauseBeforePoll()
 {
-    DWORD interval = static_cast<DWORD>(settings.sleep);
-    DWORD iconLeft = ownIconTimeLeft();
-    if (iconLeft < interval) {
+    DWORD left = static_cast<DWORD>(settings.sleep);
+    // A pause may end a little early: the icon goes by the clock, and the pause goes on until it has.
+    for (DWORD iconLeft = ownIconTimeLeft(); iconLeft < left; iconLeft = ownIconTimeLeft()) {
         if (SleepEx(iconLeft, TRUE) == WAIT_IO_COMPLETION) return !stopRequested;
         removeExpiredOwnIcon();
-        interval -= iconLeft;
+        left -= iconLeft;
     }
-    SleepEx(interval, TRUE);
+    SleepEx(left, TRUE);
     return !stopRequested;
 }
 
