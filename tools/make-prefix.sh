@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Creates the project's private Wine prefix once: dialogs that end at once without a window manager,
-# crashes that end the process instead of opening a debugger dialog.
+# crashes that end the process instead of opening a debugger dialog, Japanese text that draws.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$top/build/wineprefix}"
@@ -23,5 +23,10 @@ wineserver -w
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
+# Wine's own fonts have no Japanese glyphs: the interface fonts borrow them from WenQuanYi Micro Hei.
+for face in "Tahoma" "Tahoma Bold" "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+        /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+done
 wineserver -w
 touch "$WINEPREFIX/.pipwick-ready"

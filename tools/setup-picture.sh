@@ -15,7 +15,7 @@ LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 xvfb-run -a -s "-screen 0 800x600x24" bash -
     setup=$!
     window=
     for _ in $(seq 300); do
-        window=$(xwininfo -root -tree | awk "/\"Pipwick [0-9.]* Setup\"/ { print \$1; exit }")
+        window=$(xwininfo -root -tree | awk "/\"Pipwick [0-9.]* Setup/ { print \$1; exit }")
         [ -n "$window" ] && break
         sleep 0.1
     done
