@@ -18,8 +18,8 @@ struct GeneralPurposePlugin {
 };
 
 // The notice's balloon-capable layout is the one that ends before guidItem (Windows 2000's).
-const DWORD balloonNoticeSize = 488;
-const DWORD wideBalloonNoticeSize = 936;
+const DWORD balloonNoticeSize = NOTIFYICONDATAA_V2_SIZE;
+const DWORD wideBalloonNoticeSize = NOTIFYICONDATAW_V2_SIZE;
 
 extern GeneralPurposePlugin pluginRecord;   // handed to the player by address
 extern wchar_t modulePath[MAX_PATH];        // the module's full path, or empty when it was cut

@@ -2,19 +2,19 @@
 #include <windows.h>
 #include "imports.h"
 
-static DWORD* importSlot(HMODULE module, const char* dllName, const char* function)
+static ULONG_PTR* importSlot(HMODULE module, const char* dllName, const char* function)
 {
     BYTE* base = reinterpret_cast<BYTE*>(module);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     IMAGE_DATA_DIRECTORY directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!directory.VirtualAddress) return nullptr;
     for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); entry->Name; ++entry) {
         if (lstrcmpiA(reinterpret_cast<char*>(base + entry->Name), dllName) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA32*>(base + entry->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA32*>(base + entry->FirstThunk);
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
         for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (names->u1.Ordinal & IMAGE_ORDINAL_FLAG32) continue;
+            if (names->u1.Ordinal & IMAGE_ORDINAL_FLAG) continue;
             auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (lstrcmpA(reinterpret_cast<char*>(byName->Name), function) == 0) return &slots->u1.Function;
         }
@@ -24,11 +24,11 @@ static DWORD* importSlot(HMODULE module, const char* dllName, const char* functi
 
 bool patchImport(HMODULE module, const char* dllName, const char* function, const void* replacement)
 {
-    DWORD* slot = importSlot(module, dllName, function);
+    ULONG_PTR* slot = importSlot(module, dllName, function);
     if (!slot) return false;
     DWORD oldProtection;
-    VirtualProtect(slot, sizeof(DWORD), PAGE_READWRITE, &oldProtection);
-    *slot = reinterpret_cast<DWORD>(replacement);
-    VirtualProtect(slot, sizeof(DWORD), oldProtection, &oldProtection);
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &oldProtection);
+    *slot = reinterpret_cast<ULONG_PTR>(replacement);
+    VirtualProtect(slot, sizeof *slot, oldProtection, &oldProtection);
     return true;
 }

@@ -52,7 +52,7 @@ TEST_CASE("without the player's icon ours carries the balloon, with the player's
         CHECK(notice.uID != playerIconId);
         CHECK(notice.hWnd != player.window);
         CHECK(IsWindow(notice.hWnd));
-        CHECK(notice.cbSize == 488);
+        CHECK(notice.cbSize == noticeSize);
         CHECK(notice.uFlags == (NIF_ICON | NIF_TIP | NIF_INFO));
         CHECK(notice.uCallbackMessage == 0);
         CHECK(std::string(notice.szInfoTitle) == "Winamp");
@@ -62,8 +62,8 @@ TEST_CASE("without the player's icon ours carries the balloon, with the player's
         CHECK(std::string(notice.szInfo) == modify.szInfo);
         CHECK(std::string(notice.szTip) == "Quillfen (gen_Pipwick.dll)");
         if (row.classIcon) {
-            HICON small = reinterpret_cast<HICON>(GetClassLongA(player.window, GCL_HICONSM));
-            CHECK((notice.hIcon == small || notice.hIcon == reinterpret_cast<HICON>(GetClassLongA(player.window, GCL_HICON))));
+            HICON small = reinterpret_cast<HICON>(GetClassLongPtrA(player.window, GCLP_HICONSM));
+            CHECK((notice.hIcon == small || notice.hIcon == reinterpret_cast<HICON>(GetClassLongPtrA(player.window, GCLP_HICON))));
         } else {
             CHECK(notice.hIcon == LoadIconA(nullptr, IDI_INFORMATION));
         }
@@ -97,7 +97,7 @@ TEST_CASE("our icon carries a title the code page cannot spell in the wide notic
     CHECK(describeCall(shellCall(0)) == "!modify#502:" + tip);
     CHECK(describeCall(shellCall(1)) == "add#" + std::to_string(own.uID) + ":" + tip);
     CHECK(describeCall(shellCall(2)) == "delete#" + std::to_string(own.uID));   // at quit
-    CHECK(own.cbSize == 936);
+    CHECK(own.cbSize == wideNoticeSize);
     CHECK(own.hWnd != player.window);
     CHECK(own.uFlags == (NIF_ICON | NIF_TIP | NIF_INFO));
     CHECK(own.hIcon != nullptr);

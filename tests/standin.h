@@ -13,6 +13,12 @@
 #include "window.h"
 #include "files.h"
 
+// The balloon layouts Windows 2000 takes: 488 and 936 bytes in the player's 32-bit process. (The
+// 64-bit build that runs the tests where 32-bit programs cannot has larger ones.)
+const DWORD noticeSize = NOTIFYICONDATAA_V2_SIZE;
+const DWORD wideNoticeSize = NOTIFYICONDATAW_V2_SIZE;
+static_assert(sizeof(void*) != 4 || (noticeSize == 488 && wideNoticeSize == 936), "the balloon layouts");
+
 // Settings file of most tests: a short interval keeps them quick.
 const char quickSettings[] = "[zoPipwick]\r\nSleep=100\r\n";
 

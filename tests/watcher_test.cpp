@@ -85,7 +85,7 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
     REQUIRE(shellCallCount() == 3);
     const ShellCall& call = shellCall(0);
     CHECK(call.message == NIM_MODIFY);
-    CHECK(call.notice.cbSize == 488);
+    CHECK(call.notice.cbSize == noticeSize);
     CHECK(call.notice.hWnd == player.window);
     CHECK(call.notice.uID == 502);
     CHECK(call.notice.uFlags == NIF_INFO);
@@ -105,7 +105,7 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
     const ShellCall& wide = shellCall(1);
     CHECK(wide.wide);
     CHECK(wide.message == NIM_MODIFY);
-    CHECK(wide.wideNotice.cbSize == 936);
+    CHECK(wide.wideNotice.cbSize == wideNoticeSize);
     CHECK(wide.wideNotice.hWnd == player.window);
     CHECK(wide.wideNotice.uID == 502);
     CHECK(wide.wideNotice.uFlags == NIF_INFO);

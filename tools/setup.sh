@@ -31,4 +31,16 @@ for loc in ru_RU.UTF-8 ja_JP.UTF-8 en_US.UTF-8; do
     fi
 done
 if [ "${regen:-0}" = 1 ]; then sudo_ locale-gen >/dev/null; fi
+
+# A machine that cannot run 32-bit programs runs the tests on a 64-bit build under 64-bit Wine.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    missing=()
+    for p in wine64 g++-mingw-w64-x86-64-win32; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "setup: this machine cannot run 32-bit programs; installing ${missing[*]} for a 64-bit test build"
+        DEBIAN_FRONTEND=noninteractive sudo_ apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+fi
 echo "setup: ready"

@@ -6,8 +6,9 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$top/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+. "$top/tools/platform.sh"
 [ -f "$WINEPREFIX/.pipwick-ready" ] || "$top/tools/make-prefix.sh"
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$pipwick_wine" "$@"
 fi
-exec wine "$@"
+exec "$pipwick_wine" "$@"

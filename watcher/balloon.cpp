@@ -33,8 +33,8 @@ static void copyDescription(NOTIFYICONDATAW& notice)
 static HICON playerIconImage()
 {
     HWND player = pluginRecord.hostWindow;
-    HICON icon = reinterpret_cast<HICON>(GetClassLongA(player, GCL_HICONSM));
-    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongA(player, GCL_HICON));
+    HICON icon = reinterpret_cast<HICON>(GetClassLongPtrA(player, GCLP_HICONSM));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(player, GCLP_HICON));
     return icon ? icon : LoadIconA(nullptr, MAKEINTRESOURCEA(32516));   // IDI_INFORMATION
 }
 
