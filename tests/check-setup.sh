@@ -9,10 +9,12 @@ set -uo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 setup=$(realpath "$1")
+. tools/platform.sh
+build=$pipwick_build   # the DLL, stand-in player and tests that this machine's Wine runs
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
 
-export WINEPREFIX="$top/build/setup-prefix"
+export WINEPREFIX="$top/$build/setup-prefix"
 rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
 tools/make-prefix.sh || exit 1
 wine() { tools/wine-run.sh "$@"; }
@@ -38,7 +40,7 @@ playlist=$(mktemp /tmp/pipwick-playlist-XXXXXX)
 log=$(mktemp /tmp/pipwick-player-XXXXXX)
 trap 'rm -f "$playlist" "$log"' EXIT
 printf '0 stop\n120 stop\n' >"$playlist"
-tools/wine-run.sh build/demo/demo.exe "$(windows "$playlist")" >"$log" 2>&1 &
+tools/wine-run.sh $build/demo/demo.exe "$(windows "$playlist")" >"$log" 2>&1 &
 running=$!
 for _ in $(seq 300); do grep -q "player: loaded" "$log" && break; sleep 0.1; done
 wine "$setup" /S
@@ -50,7 +52,7 @@ check "...and writes no entry" '! wine reg query "HKLM\\Software\\Microsoft\\Win
 
 wine "$setup" /S
 check "the silent setup finds the registered player and succeeds" '[ $? = 0 ]'
-check "the DLL in its Plugins folder is the one built" 'cmp -s "$folder/Plugins/gen_Pipwick.dll" build/gen_Pipwick.dll'
+check "the DLL in its Plugins folder is the one built" 'cmp -s "$folder/Plugins/gen_Pipwick.dll" $build/gen_Pipwick.dll'
 entry=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pipwick' 2>/dev/null | tr -d '\r')
 value() { sed -n "s/^ *$1 *REG_[A-Z]* *//p" <<<"$entry"; }
 check "the entry names the plug-in, its version, publisher and folder" \
@@ -61,7 +63,7 @@ check "...its quoted uninstall command and the quiet one" \
      [ "$(value QuietUninstallString)" = "\"$player\\Plugins\\Pipwick-uninstall.exe\" /S" ]'
 check "...its size, and no Modify or Repair" \
     '[ "$(value NoModify)" = 0x1 ] && [ "$(value NoRepair)" = 0x1 ] && [ "$(( $(value EstimatedSize) ))" -gt 0 ]'
-PIPWICK_INSTALLED_DLL="$player\\Plugins\\gen_Pipwick.dll" wine build/tests/watcher_test.exe --test-case='installed:*' >/dev/null
+PIPWICK_INSTALLED_DLL="$player\\Plugins\\gen_Pipwick.dll" wine $build/tests/watcher_test.exe --test-case='installed:*' >/dev/null
 check "the stand-in player loads it from there and shows a balloon" '[ $? = 0 ]'
 
 printf '[Other]\r\nKeep=1\r\n[zoPipwick]\r\nSimple=0\r\n' >"$folder/Plugins/plugin.ini"

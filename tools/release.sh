@@ -15,10 +15,8 @@ rm -rf build/dist
 zip=$(ls build/dist/Pipwick-*.zip)
 version=${zip##*/Pipwick-}
 version=${version%.zip}
-fileversion=$(sed -n 's/^#define PIPWICK_FILEVERSION *\([0-9,]*\).*/\1/p' resources/pipwick.rc | tr , .)
 setup=build/dist/Pipwick-$version-setup.exe
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILEVERSION="$fileversion" \
-    -DDLL="$top/build/gen_Pipwick.dll" -DOUTFILE="$top/$setup" release/setup.nsi >/dev/null
+tools/make-setup.sh build/gen_Pipwick.dll "$setup"
 echo "$zip"
 sha256sum "$zip" | cut -d' ' -f1
 echo "$setup"
