@@ -8,6 +8,7 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 tools/build.sh >/dev/null
+. tools/platform.sh
 
 args=()
 for arg in "$@"; do
@@ -19,7 +20,7 @@ export PIPWICK_PICTURE="$top/build/demo/balloon.png"
 rm -f "$PIPWICK_PICTURE"
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     log=$(mktemp)
-    "$0/tools/wine-run.sh" explorer /desktop=shell,800x600 "$0/build/demo/demo.exe" "$@" >"$log" 2>/dev/null &
+    "$0/tools/wine-run.sh" explorer /desktop=shell,800x600 "$0/'"$pipwick_build"'/demo/demo.exe" "$@" >"$log" 2>/dev/null &
     demo=$!
     shown=0
     tail -f "$log" --pid=$demo &

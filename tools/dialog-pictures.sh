@@ -4,12 +4,13 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 tools/build.sh >/dev/null
+. tools/platform.sh
 mkdir -p docs
 
 photograph() {   # locale, output file
     LANG=$1 LC_ALL=$1 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
         log=$(mktemp)
-        "$0/tools/wine-run.sh" "$0/build/demo/dialog_picture.exe" >"$log" 2>/dev/null &
+        "$0/tools/wine-run.sh" "$0/'"$pipwick_build"'/demo/dialog_picture.exe" >"$log" 2>/dev/null &
         program=$!
         until grep -q "dialog shown" "$log" || ! kill -0 $program 2>/dev/null; do sleep 0.1; done
         read -r _ _ _ x y w h < <(grep "dialog shown" "$log")

@@ -6,7 +6,12 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 tools/build.sh >/dev/null
 setup=$(tools/release.sh | sed -n 3p)
-export WINEPREFIX="$top/build/setup-prefix"
+. tools/platform.sh
+if [ "$pipwick_preset" != default ]; then   # 64-bit Wine: the same page, from the amd64 build of the script
+    tools/make-setup.sh build/gen_Pipwick.dll "$pipwick_build/dist/${setup##*/}" amd64-unicode
+    setup=$pipwick_build/dist/${setup##*/}
+fi
+export WINEPREFIX="$top/$pipwick_build/setup-prefix"
 tools/make-prefix.sh
 mkdir -p "$WINEPREFIX/drive_c/Program Files/Winamp"
 tools/wine-run.sh reg add 'HKCU\Software\Winamp' /ve /d 'C:\Program Files\Winamp' /f >/dev/null
