@@ -83,38 +83,31 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
     player.quit();
 
     REQUIRE(shellCallCount() == 3);
-    const ShellCall& call = shellCall(0);
-    CHECK(call.message == NIM_MODIFY);
-    CHECK(call.notice.cbSize == noticeSize);
-    CHECK(call.notice.hWnd == player.window);
-    CHECK(call.notice.uID == 502);
-    CHECK(call.notice.uFlags == NIF_INFO);
-    CHECK(call.notice.uTimeout == 7000);
-    CHECK(call.notice.dwInfoFlags == NIIF_INFO);
-    CHECK(std::string(call.notice.szInfoTitle) == "Winamp");
-    CHECK(std::string(call.notice.szInfo) == "Artist:  Some Artist\r\nTitle:  Some Song");
-    CHECK(call.notice.uCallbackMessage == 0);
-    CHECK(call.notice.hIcon == nullptr);
-    CHECK(call.notice.szTip[0] == '\0');
-    CHECK(call.notice.dwState == 0);
-    CHECK(call.notice.dwStateMask == 0);
-    CHECK(!call.wide);
+    // The same notice, and for a title the code page cannot spell its wide form (whose fields but the
+    // texts the recorder copies into `notice`).
+    for (LONG i : {0, 1}) {
+        CAPTURE(i);
+        const ShellCall& call = shellCall(i);
+        CHECK(call.wide == (i == 1));
+        CHECK(call.message == NIM_MODIFY);
+        CHECK(call.notice.cbSize == (call.wide ? wideNoticeSize : noticeSize));
+        CHECK(call.notice.hWnd == player.window);
+        CHECK(call.notice.uID == 502);
+        CHECK(call.notice.uFlags == NIF_INFO);
+        CHECK(call.notice.uTimeout == 7000);
+        CHECK(call.notice.dwInfoFlags == NIIF_INFO);
+        CHECK(call.notice.uCallbackMessage == 0);
+        CHECK(call.notice.hIcon == nullptr);
+        CHECK(call.notice.dwState == 0);
+        CHECK(call.notice.dwStateMask == 0);
+    }
+    CHECK(std::string(shellCall(0).notice.szInfoTitle) == "Winamp");
+    CHECK(std::string(shellCall(0).notice.szInfo) == "Artist:  Some Artist\r\nTitle:  Some Song");
+    CHECK(shellCall(0).notice.szTip[0] == '\0');
+    CHECK(utf8(shellCall(1).wideNotice.szInfoTitle) == "Winamp");
+    CHECK(utf8(shellCall(1).wideNotice.szInfo) == "Artist:  Кино\r\nTitle:  Группа крови");
+    CHECK(shellCall(1).wideNotice.szTip[0] == L'\0');
     CHECK(std::string(shellCall(2).notice.szInfo) == "Playback stopped.");
-
-    // A title the code page cannot spell: the same notice in its wide form.
-    const ShellCall& wide = shellCall(1);
-    CHECK(wide.wide);
-    CHECK(wide.message == NIM_MODIFY);
-    CHECK(wide.wideNotice.cbSize == wideNoticeSize);
-    CHECK(wide.wideNotice.hWnd == player.window);
-    CHECK(wide.wideNotice.uID == 502);
-    CHECK(wide.wideNotice.uFlags == NIF_INFO);
-    CHECK(wide.wideNotice.uTimeout == 7000);
-    CHECK(wide.wideNotice.dwInfoFlags == NIIF_INFO);
-    CHECK(utf8(wide.wideNotice.szInfoTitle) == "Winamp");
-    CHECK(utf8(wide.wideNotice.szInfo) == "Artist:  Кино\r\nTitle:  Группа крови");
-    CHECK(wide.wideNotice.hIcon == nullptr);
-    CHECK(wide.wideNotice.szTip[0] == L'\0');
 }
 
 TEST_CASE("titles outside the code page go wide and whole, and two that differ only there are two songs")
