@@ -5,7 +5,14 @@
 
 bool loadPlugin(const char* dllPath, HWND hostWindow, LoadedPlugin* plugin)
 {
-    plugin->module = LoadLibraryA(dllPath);
+    wchar_t path[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, dllPath, -1, path, MAX_PATH);
+    return loadPlugin(path, hostWindow, plugin);
+}
+
+bool loadPlugin(const wchar_t* dllPath, HWND hostWindow, LoadedPlugin* plugin)
+{
+    plugin->module = LoadLibraryW(dllPath);
     plugin->record = nullptr;
     if (!plugin->module) return false;
     typedef PluginRecord* (*GetRecord)();

@@ -22,6 +22,7 @@ struct LoadedPlugin {
 
 // Loads the DLL and fetches its record; writes hostWindow and moduleInstance. Does not call init.
 bool loadPlugin(const char* dllPath, HWND hostWindow, LoadedPlugin* plugin);
+bool loadPlugin(const wchar_t* dllPath, HWND hostWindow, LoadedPlugin* plugin);   // any folder's name
 
 // The built DLL: beside the running program's folder (build/gen_Pipwick.dll), or set by PIPWICK_DLL.
 void builtPluginPath(char* path, int size);

@@ -9,6 +9,7 @@ const char song[] = "12. Some Artist - Some Song - Winamp";
 const char songTip[] = " Some Artist - Some Song";
 const char nextSong[] = "13. Other Artist - Next Song - Winamp";
 const char nextTip[] = " Other Artist - Next Song";
+const PollAnswer steadySong[] = {{StatePlaying, song}};
 const char kino[] = "1. Кино - Группа крови - Winamp";
 #define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
 
@@ -232,24 +233,47 @@ TEST_CASE("ru: Russian balloons come in code page 1251, and what it cannot spell
     CHECK(!shellCall(0).wide);
 }
 
+namespace {
+
+// The player as it loads a plug-in from a folder of its own (no copy): the first balloon it shows.
+std::string firstBalloonFromPluginAt(const std::wstring& dll)
+{
+    HWND window = createPlayerWindow();
+    LoadedPlugin plugin;
+    REQUIRE(loadPlugin(dll.c_str(), window, &plugin));
+    REQUIRE(recordShellCalls(plugin.module));
+    useTray(Tray::Simulated);
+    showSimulatedIcon(window, playerIconId);
+    clearShellCalls();
+    scriptPolls(steadySong, 1);
+    plugin.record->init();
+    REQUIRE(runPlayerUntilPolls(2));
+    plugin.record->quit();
+    FreeLibrary(plugin.module);
+    DestroyWindow(window);
+    return balloons();
+}
+
+}  // namespace
+
+TEST_CASE("a Plugins folder named outside the code page: the plug-in reads its settings there")
+{
+    REQUIRE(GetACP() == 1252);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"pipwick-Плагины-" + std::to_wstring(GetTickCount());
+    REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+    char built[MAX_PATH];
+    builtPluginPath(built, MAX_PATH);
+    REQUIRE(CopyFileW(widePath(built).c_str(), (folder + L"\\gen_Pipwick.dll").c_str(), FALSE));
+    writeTextFile(folder + L"\\plugin.ini", "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\n");
+    CHECK(firstBalloonFromPluginAt(folder + L"\\gen_Pipwick.dll") == "1:Artist:  Some Artist\r\nTitle:  Some Song");
+}
+
 // Run by tests/check-setup.sh after the setup program has installed the plug-in.
 TEST_CASE("installed: the plug-in the setup program left in the player's Plugins folder shows a balloon")
 {
     char path[MAX_PATH];
     REQUIRE(GetEnvironmentVariableA("PIPWICK_INSTALLED_DLL", path, MAX_PATH) > 0);
-    HWND window = createPlayerWindow();
-    LoadedPlugin plugin;
-    REQUIRE(loadPlugin(path, window, &plugin));
-    REQUIRE(recordShellCalls(plugin.module));
-    useTray(Tray::Simulated);
-    showSimulatedIcon(window, playerIconId);
-    clearShellCalls();
-    const PollAnswer script[] = {{StatePlaying, song}};
-    scriptPolls(script, COUNT(script));
-    plugin.record->init();
-    REQUIRE(runPlayerUntilPolls(2));
-    plugin.record->quit();
-    CHECK(balloons() == std::string("1:") + songTip);
-    FreeLibrary(plugin.module);
-    DestroyWindow(window);
+    CHECK(firstBalloonFromPluginAt(widePath(path)) == std::string("1:") + songTip);
 }
