@@ -40,6 +40,7 @@ if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     done
     if [ ${#missing[@]} -gt 0 ]; then
         echo "setup: this machine cannot run 32-bit programs; installing ${missing[*]} for a 64-bit test build"
+        sudo_ apt-get update -qq
         DEBIAN_FRONTEND=noninteractive sudo_ apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
 fi
