@@ -57,16 +57,19 @@ static const char* titleForRead()
     return "Winamp";
 }
 
-// Scripts are UTF-8; the window is a Unicode window like the player's, so the text goes out as UTF-16.
+// Scripts are UTF-8; the window is a Unicode window like the player's, so titles go out as UTF-16.
+struct WideTitle {
+    wchar_t text[1024];
+    explicit WideTitle(const char* title) : text{} { MultiByteToWideChar(CP_UTF8, 0, title, -1, text, 1024); }
+};
+
 static LRESULT answerGetText(WPARAM size, LPARAM buffer)
 {
     InterlockedIncrement(&titleReadCount);
     shownTitle = titleForRead();
     wchar_t* out = reinterpret_cast<wchar_t*>(buffer);
     if (size == 0) return 0;
-    wchar_t title[1024] = L"";
-    MultiByteToWideChar(CP_UTF8, 0, shownTitle, -1, title, 1024);
-    lstrcpynW(out, title, static_cast<int>(size));
+    lstrcpynW(out, WideTitle(shownTitle).text, static_cast<int>(size));
     return lstrlenW(out);
 }
 
@@ -107,9 +110,7 @@ static void showTitleInCaption(const char* title)
     static const char* captioned;
     if (!shownWindow || title == captioned || !IsWindow(shownWindow)) return;
     captioned = title;
-    wchar_t caption[1024] = L"";
-    MultiByteToWideChar(CP_UTF8, 0, title, -1, caption, 1024);
-    SetWindowTextW(shownWindow, caption);
+    SetWindowTextW(shownWindow, WideTitle(title).text);
 }
 
 void scriptPolls(const PollAnswer* answers, int count)

@@ -17,8 +17,7 @@ static void reportUnsavedSettings()
     wchar_t message[256 + MAX_PATH];
     formatTextCut(message, sizeof message / sizeof message[0], format, settingsFileInUse());
     wchar_t caption[sizeof descriptionText];
-    if (!MultiByteToWideChar(CP_ACP, 0, descriptionText, -1, caption, sizeof caption / sizeof caption[0]))
-        caption[0] = L'\0';
+    widenText(caption, sizeof caption / sizeof caption[0], descriptionText);
     MessageBoxW(pluginRecord.hostWindow, message, caption, MB_OK | MB_ICONWARNING);
 }
 

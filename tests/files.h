@@ -22,6 +22,18 @@ inline std::wstring widePath(const std::string& path)
     return wide;
 }
 
+// A new folder in the temporary folder, named "pipwick-<name>-<tick>": a name outside the code page
+// can be given, as only a UTF-16 path can name it.
+inline std::wstring scratchFolderNamed(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"pipwick-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
+                          L"-" + std::to_wstring(GetTickCount());
+    REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+    return folder;
+}
+
 // Paths in UTF-16, so that folders outside the code page can be named.
 inline void writeTextFile(const std::wstring& path, const std::string& bytes)
 {

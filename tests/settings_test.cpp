@@ -20,17 +20,6 @@ std::string scratchIni(const char* tag)
     return std::string(folder) + "\\plugin.ini";
 }
 
-// A folder named in Russian under code page 1252, where an ANSI path could not name it.
-std::wstring folderOutsideCodePage(const wchar_t* name)
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(GetTickCount());
-    REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
-    return folder;
-}
-
 void setAll(LONG active, LONG simple, LONG sleep, LONG duration)
 {
     settings.active = active;
@@ -130,7 +119,7 @@ TEST_CASE("user: with no path beside the module the per-user file is written and
 TEST_CASE("a Plugins folder named outside the code page keeps its settings beside the module")
 {
     REQUIRE(GetACP() == 1252);
-    std::wstring folder = folderOutsideCodePage(L"pipwick-Плагины-");
+    std::wstring folder = scratchFolderNamed(L"Плагины");
     buildSettingsPath((folder + L"\\gen_Pipwick.dll").c_str());
     std::wstring path = folder + L"\\plugin.ini";
     writeTextFile(path, "[zoPipwick]\r\nSimple=0\r\nSleep=700\r\n");
@@ -145,7 +134,7 @@ TEST_CASE("a Plugins folder named outside the code page keeps its settings besid
 TEST_CASE("user: a per-user folder named outside the code page is found, and its file is plain ANSI text")
 {
     REQUIRE(GetACP() == 1252);
-    std::wstring appData = folderOutsideCodePage(L"pipwick-Профиль-");
+    std::wstring appData = scratchFolderNamed(L"Профиль");
     buildSettingsPath(L"gen_Pipwick.dll");
     std::wstring path = appData + L"\\Pipwick\\plugin.ini";
     {

@@ -259,10 +259,7 @@ std::string firstBalloonFromPluginAt(const std::wstring& dll)
 TEST_CASE("a Plugins folder named outside the code page: the plug-in reads its settings there")
 {
     REQUIRE(GetACP() == 1252);
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"pipwick-Плагины-" + std::to_wstring(GetTickCount());
-    REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::wstring folder = scratchFolderNamed(L"Плагины");
     char built[MAX_PATH];
     builtPluginPath(built, MAX_PATH);
     REQUIRE(CopyFileW(widePath(built).c_str(), (folder + L"\\gen_Pipwick.dll").c_str(), FALSE));

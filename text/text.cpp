@@ -63,6 +63,11 @@ void formatTextCut(wchar_t* destination, int destinationSize, const wchar_t* for
     copyTextCut(destination, destinationSize, work);
 }
 
+void widenText(wchar_t* destination, int destinationSize, const char* source)
+{
+    if (!MultiByteToWideChar(CP_ACP, 0, source, -1, destination, destinationSize)) destination[0] = L'\0';
+}
+
 // A code page that takes no flags (UTF-8 as the system's ANSI code page) fails here, and so goes wide.
 bool narrowWithoutLoss(const wchar_t* text, char* destination, int destinationSize)
 {

@@ -12,6 +12,9 @@ void copyTextCut(wchar_t* destination, int destinationSize, const wchar_t* sourc
 void formatTextCut(char* destination, int destinationSize, const char* format, ...);
 void formatTextCut(wchar_t* destination, int destinationSize, const wchar_t* format, ...);
 
+// ANSI text in UTF-16, for a wide call (destinationSize characters; empty when it does not fit).
+void widenText(wchar_t* destination, int destinationSize, const char* source);
+
 // The text in the active code page, with no look-alike letters; false when a character would be lost
 // or the result does not fit (the code page cannot carry it as it stands).
 bool narrowWithoutLoss(const wchar_t* text, char* destination, int destinationSize);

@@ -8,10 +8,13 @@ set -euo pipefail
 need_pkgs=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 fonts-wine fonts-wqy-microhei
            xvfb xauth locales doctest-dev imagemagick nsis)
 
-missing=()
-for p in "${need_pkgs[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+missing_of() {   # sets missing to those of the named packages not installed
+    missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+}
+missing_of "${need_pkgs[@]}"
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -34,10 +37,7 @@ if [ "${regen:-0}" = 1 ]; then sudo_ locale-gen >/dev/null; fi
 
 # A machine that cannot run 32-bit programs runs the tests on a 64-bit build under 64-bit Wine.
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-    missing=()
-    for p in wine64 g++-mingw-w64-x86-64-win32; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
+    missing_of wine64 g++-mingw-w64-x86-64-win32
     if [ ${#missing[@]} -gt 0 ]; then
         echo "setup: this machine cannot run 32-bit programs; installing ${missing[*]} for a 64-bit test build"
         sudo_ apt-get update -qq

@@ -26,8 +26,7 @@ static void copyDescription(NOTIFYICONDATAA& notice)
 
 static void copyDescription(NOTIFYICONDATAW& notice)
 {
-    const int size = sizeof notice.szTip / sizeof notice.szTip[0];
-    if (!MultiByteToWideChar(CP_ACP, 0, descriptionText, -1, notice.szTip, size)) notice.szTip[0] = L'\0';
+    widenText(notice.szTip, sizeof notice.szTip / sizeof notice.szTip[0], descriptionText);
 }
 
 static HICON playerIconImage()
