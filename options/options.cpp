@@ -29,12 +29,24 @@ static LONG spinnerPosition(HWND dialog, int spinner)
     return LOWORD(sendToControl(dialog, spinner, UDM_GETPOS, 0, 0));
 }
 
+static void checkBox(HWND dialog, int box, LONG setting)
+{
+    CheckDlgButton(dialog, box, setting ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static LONG boxChecked(HWND dialog, int box)
+{
+    return IsDlgButtonChecked(dialog, box) == BST_CHECKED ? 1 : 0;
+}
+
 static BOOL onInitDialog(HWND dialog)
 {
-    CheckDlgButton(dialog, IDC_ENABLED, settings.active ? BST_CHECKED : BST_UNCHECKED);
+    checkBox(dialog, IDC_ENABLED, settings.active);
     CheckDlgButton(dialog, settings.simple ? IDC_FORMAT_SIMPLE : IDC_FORMAT_LINES, BST_CHECKED);
     setSpinner(dialog, IDC_DURATION_SPIN, 0, 30, settings.duration / 1000);
     setSpinner(dialog, IDC_INTERVAL_SPIN, 100, 30000, settings.sleep);
+    checkBox(dialog, IDC_SOUND, settings.sound);
+    checkBox(dialog, IDC_BACKGROUND, settings.background);
     return TRUE;
 }
 
@@ -53,10 +65,12 @@ static BOOL onNotify(HWND dialog, WPARAM control, NMHDR* header)
 
 static BOOL onOk(HWND dialog)
 {
-    storeSetting(&settings.active, IsDlgButtonChecked(dialog, IDC_ENABLED) == BST_CHECKED ? 1 : 0);
-    storeSetting(&settings.simple, IsDlgButtonChecked(dialog, IDC_FORMAT_SIMPLE) == BST_CHECKED ? 1 : 0);
+    storeSetting(&settings.active, boxChecked(dialog, IDC_ENABLED));
+    storeSetting(&settings.simple, boxChecked(dialog, IDC_FORMAT_SIMPLE));
     storeSetting(&settings.duration, spinnerPosition(dialog, IDC_DURATION_SPIN) * 1000);
     storeSetting(&settings.sleep, spinnerPosition(dialog, IDC_INTERVAL_SPIN));
+    storeSetting(&settings.sound, boxChecked(dialog, IDC_SOUND));
+    storeSetting(&settings.background, boxChecked(dialog, IDC_BACKGROUND));
     EndDialog(dialog, IDOK);
     return TRUE;
 }

@@ -68,8 +68,6 @@ void startWatcher()
 int pluginInit()
 {
     readSettings();
-    balloonNotice.hWnd = pluginRecord.hostWindow;
-    balloonNotice.uTimeout = settings.duration;
     if (settings.active) startWatcher();
     else watcherThread = nullptr;
     return 0;
@@ -87,7 +85,6 @@ void pluginQuit()
 
 void applySettings()
 {
-    balloonNotice.uTimeout = settings.duration;
     if (settings.active && !watcherThread) {
         if (!droppedWatcherEnded()) return;   // still finishing: the next confirmed dialog tries again
         InterlockedExchange(&stopRequested, 0);

@@ -28,16 +28,8 @@ static void moduleStartup(HINSTANCE instance)
     LoadStringA(instance, IDS_TIP_FORMAT, tipFormat, sizeof tipFormat);
     LoadStringW(instance, IDS_TIP_FORMAT, wideTipFormat, sizeof wideTipFormat / sizeof wideTipFormat[0]);
 
-    balloonNotice.cbSize = balloonNoticeSize;
-    balloonNotice.uID = 502;
-    balloonNotice.uFlags = NIF_INFO;
-    balloonNotice.dwInfoFlags = NIIF_INFO;
+    // The rest of each notice is composed as the balloon is shown.
     copyTextCut(balloonNotice.szInfoTitle, sizeof balloonNotice.szInfoTitle, balloonTitle);
-
-    wideBalloonNotice.cbSize = wideBalloonNoticeSize;
-    wideBalloonNotice.uID = 502;
-    wideBalloonNotice.uFlags = NIF_INFO;
-    wideBalloonNotice.dwInfoFlags = NIIF_INFO;
     LoadStringW(instance, IDS_BALLOON_TITLE, wideBalloonNotice.szInfoTitle,
                 sizeof wideBalloonNotice.szInfoTitle / sizeof wideBalloonNotice.szInfoTitle[0]);
 

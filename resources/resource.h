@@ -19,6 +19,8 @@
 #define IDC_DURATION_SPIN     1004
 #define IDC_INTERVAL_EDIT     1005
 #define IDC_INTERVAL_SPIN     1006
+#define IDC_SOUND             1007
+#define IDC_BACKGROUND        1008
 
 // Version (1).
 #define IDV_VERSION           1

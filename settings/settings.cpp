@@ -78,6 +78,8 @@ static bool writeAllSettings(const wchar_t* path)
     written &= writeSetting(path, L"Simple", settings.simple);
     written &= writeSetting(path, L"Sleep", settings.sleep);
     written &= writeSetting(path, L"Duration", settings.duration);
+    written &= writeSetting(path, L"Sound", settings.sound);
+    written &= writeSetting(path, L"Background", settings.background);
     return written;
 }
 
@@ -95,6 +97,9 @@ void readSettings()
     LONG sleep = readSetting(L"Sleep", defaultSleep);
     storeSetting(&settings.sleep, sleep > 0 ? sleep : defaultSleep);
     storeSetting(&settings.duration, readSetting(L"Duration", 10000));
+    // Quiet by default: from Windows 8 on every balloon is a notification with the system's sound.
+    storeSetting(&settings.sound, readSetting(L"Sound", 0));
+    storeSetting(&settings.background, readSetting(L"Background", 0));
 }
 
 // From now on the per-user file is the one in use, and the one named if it cannot be written either.

@@ -1,4 +1,4 @@
-// The four user settings and their file: "plugin.ini" beside the module, or the per-user
+// The user settings and their file: "plugin.ini" beside the module, or the per-user
 // "<application data>\Pipwick\plugin.ini" once that holds them or where no other can be written.
 // Paths are UTF-16, so folders named outside the code page work; the file itself stays ANSI text.
 #ifndef PIPWICK_SETTINGS_H
@@ -12,6 +12,8 @@ struct Settings {
     volatile LONG simple;     // "Simple": one-line tip when non-zero, else "Artist:"/"Title:"
     volatile LONG sleep;      // "Sleep": update interval in milliseconds
     volatile LONG duration;   // "Duration": balloon display time in milliseconds
+    volatile LONG sound;      // "Sound": balloons play the system's sound when non-zero
+    volatile LONG background; // "Background": no balloon while a window of the player's is in front
 };
 
 extern Settings settings;
@@ -22,7 +24,7 @@ void buildSettingsPath(const wchar_t* modulePath);
 // Chooses the file (per-user when it holds the section, else beside the module) and reads it.
 void readSettings();
 
-// Writes all four keys to the chosen file; when that fails beside the module, to the per-user file,
+// Writes every key to the chosen file; when that fails beside the module, to the per-user file,
 // which from then on is the chosen one. False when no file could be written.
 bool writeSettings();
 

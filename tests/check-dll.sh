@@ -29,6 +29,7 @@ windows2000='
 COMCTL32.DLL!InitCommonControlsEx
 KERNEL32.DLL!CloseHandle KERNEL32.DLL!CreateDirectoryW KERNEL32.DLL!CreateThread
 KERNEL32.DLL!DisableThreadLibraryCalls KERNEL32.DLL!FreeLibrary KERNEL32.DLL!FreeLibraryAndExitThread
+KERNEL32.DLL!GetCurrentProcessId KERNEL32.DLL!GetModuleHandleW KERNEL32.DLL!GetProcAddress
 KERNEL32.DLL!GetModuleFileNameW KERNEL32.DLL!GetPrivateProfileIntW KERNEL32.DLL!GetPrivateProfileStringW
 KERNEL32.DLL!GetTickCount KERNEL32.DLL!IsDBCSLeadByte KERNEL32.DLL!LoadLibraryW KERNEL32.DLL!MultiByteToWideChar
 KERNEL32.DLL!QueueUserAPC KERNEL32.DLL!SleepEx KERNEL32.DLL!WaitForSingleObject KERNEL32.DLL!WideCharToMultiByte
@@ -37,7 +38,8 @@ KERNEL32.DLL!lstrcatW KERNEL32.DLL!lstrcpyW KERNEL32.DLL!lstrcpynW KERNEL32.DLL!
 MSVCRT.DLL!_mbschr
 SHELL32.DLL!SHGetFolderPathW SHELL32.DLL!Shell_NotifyIconA SHELL32.DLL!Shell_NotifyIconW
 USER32.DLL!CheckDlgButton USER32.DLL!CreateWindowExA USER32.DLL!DestroyWindow USER32.DLL!DialogBoxParamA
-USER32.DLL!EndDialog USER32.DLL!GetClassLongA USER32.DLL!GetDlgItem USER32.DLL!GetWindowTextW
+USER32.DLL!EndDialog USER32.DLL!GetClassLongA USER32.DLL!GetDlgItem USER32.DLL!GetForegroundWindow
+USER32.DLL!GetWindowTextW USER32.DLL!GetWindowThreadProcessId
 USER32.DLL!IsDlgButtonChecked USER32.DLL!IsWindow USER32.DLL!LoadIconA USER32.DLL!LoadStringA USER32.DLL!LoadStringW
 USER32.DLL!MessageBoxW USER32.DLL!MsgWaitForMultipleObjects USER32.DLL!PeekMessageA USER32.DLL!SendMessageA
 USER32.DLL!SetWindowLongA USER32.DLL!wsprintfW USER32.DLL!wvsprintfA USER32.DLL!wvsprintfW

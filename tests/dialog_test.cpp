@@ -10,11 +10,55 @@ namespace {
 
 #define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
 
+// What the user could not read or reach: every text line that is wider than its control (beside a
+// box's check mark), and every mnemonic letter that two controls share.
+std::string clippedTextsAndSharedMnemonics(HWND dialog)
+{
+    std::string problems;
+    std::wstring mnemonics;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        wchar_t text[256] = L"";
+        GetWindowTextW(control, text, 256);
+        LONG style = GetWindowLongW(control, GWL_STYLE);
+        char className[32] = "";
+        GetClassNameA(control, className, sizeof className);
+        bool button = lstrcmpiA(className, "Button") == 0;
+        if (!button && lstrcmpiA(className, "Static") != 0) continue;
+        bool box = button && (style & 0xF) != BS_PUSHBUTTON && (style & 0xF) != BS_DEFPUSHBUTTON;
+        if (button && (style & 0xF) == BS_GROUPBOX) box = false;
+        RECT client;
+        GetClientRect(control, &client);
+        LONG room = client.right - (box ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0);
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        std::wstring line;
+        for (const wchar_t* at = text;; ++at) {
+            if (*at == L'&' && at[1]) {
+                wchar_t letter[2] = {at[1], 0};
+                CharLowerW(letter);
+                if (mnemonics.find(letter[0]) != std::wstring::npos) problems += "shared mnemonic: " + utf8(text) + "\n";
+                mnemonics += letter[0];
+                continue;
+            }
+            if (*at && *at != L'\r' && *at != L'\n') { line += *at; continue; }
+            SIZE size = {};
+            GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+            if (size.cx > room) problems += "clipped (" + std::to_string(size.cx) + " > " + std::to_string(room) + "): " + utf8(line.c_str()) + "\n";
+            line.clear();
+            if (!*at) break;
+        }
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+    }
+    return problems;
+}
+
 struct DialogView {
     std::string caption;
-    bool enabled, simple, lines;
+    bool enabled, simple, lines, sound, background;
     std::string durationText, intervalText;
     int duration, interval;
+    std::string unreadable;   // clipped texts and shared mnemonics
 };
 
 DialogView readDialog(HWND dialog)
@@ -24,10 +68,13 @@ DialogView readDialog(HWND dialog)
     view.enabled = IsDlgButtonChecked(dialog, IDC_ENABLED) == BST_CHECKED;
     view.simple = IsDlgButtonChecked(dialog, IDC_FORMAT_SIMPLE) == BST_CHECKED;
     view.lines = IsDlgButtonChecked(dialog, IDC_FORMAT_LINES) == BST_CHECKED;
+    view.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED;
+    view.background = IsDlgButtonChecked(dialog, IDC_BACKGROUND) == BST_CHECKED;
     view.durationText = windowText(GetDlgItem(dialog, IDC_DURATION_EDIT));
     view.intervalText = windowText(GetDlgItem(dialog, IDC_INTERVAL_EDIT));
     view.duration = LOWORD(SendDlgItemMessageA(dialog, IDC_DURATION_SPIN, UDM_GETPOS, 0, 0));
     view.interval = LOWORD(SendDlgItemMessageA(dialog, IDC_INTERVAL_SPIN, UDM_GETPOS, 0, 0));
+    view.unreadable = clippedTextsAndSharedMnemonics(dialog);
     return view;
 }
 
@@ -45,12 +92,13 @@ const PollAnswer steadySong[] = {{StatePlaying, "1. Some Artist - Some Song - Wi
 
 }  // namespace
 
-TEST_CASE("the dialog shows the settings in memory; OK saves all four keys in their order")
+TEST_CASE("the dialog shows the settings in memory, every text whole; OK saves every key in its order")
 {
     StandInPlayer player("[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=1500\r\nDuration=10500\r\n");
     player.init(steadySong, 1);
     DialogView view = viewAndEnd(player, IDOK);
     CHECK(view.caption == "Pipwick Options");
+    CHECK(view.unreadable == "");
     CHECK(view.enabled);
     CHECK(!view.simple);
     CHECK(view.lines);
@@ -59,7 +107,7 @@ TEST_CASE("the dialog shows the settings in memory; OK saves all four keys in th
     CHECK(view.interval == 1500);
     CHECK(view.intervalText == "1,500");
     CHECK(readTextFile(player.settingsPath()) ==
-          "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=1500\r\nDuration=10000\r\n");
+          "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=1500\r\nDuration=10000\r\n" + defaultOptionKeys);
     player.quit();
 }
 
@@ -82,7 +130,7 @@ TEST_CASE("arrows step the interval by 100 ms and the duration by one second; OK
     CHECK(after.duration == 11);
     CHECK(after.lines);
     CHECK(readTextFile(player.settingsPath()) ==
-          "[zoPipwick]\r\nSleep=700\r\nActive=1\r\nSimple=0\r\nDuration=11000\r\n");
+          "[zoPipwick]\r\nSleep=700\r\nActive=1\r\nSimple=0\r\nDuration=11000\r\n" + defaultOptionKeys);
     player.quit();
 }
 
@@ -108,7 +156,7 @@ TEST_CASE("values from the file outside the dialog's bounds show as the nearest 
         DialogView view = viewAndEnd(player, IDOK);
         CHECK(view.interval == row.interval);
         CHECK(view.duration == row.duration);
-        CHECK(readTextFile(player.settingsPath()) == row.saved);
+        CHECK(readTextFile(player.settingsPath()) == row.saved + defaultOptionKeys);
         player.quit();
     }
 }
@@ -168,7 +216,7 @@ TEST_CASE("OK with nothing changed still writes all four keys and re-applies the
     REQUIRE(runPlayerUntilPolls(2));
     viewAndEnd(player, IDOK);
     CHECK(readTextFile(player.settingsPath()) ==
-          "[zoPipwick]\r\nSleep=100\r\nDuration=10000\r\nActive=1\r\nSimple=1\r\n");
+          "[zoPipwick]\r\nSleep=100\r\nDuration=10000\r\nActive=1\r\nSimple=1\r\n" + defaultOptionKeys);
     const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
     scriptPolls(stopped, 1);   // the player stops only after OK
     REQUIRE(runPlayerUntilPolls(2));
@@ -178,6 +226,38 @@ TEST_CASE("OK with nothing changed still writes all four keys and re-applies the
     CHECK(shellCall(0).notice.uTimeout == 10500);
     CHECK(std::string(shellCall(1).notice.szInfo) == "Playback stopped.");
     CHECK(shellCall(1).notice.uTimeout == 10000);
+}
+
+TEST_CASE("the sound and background boxes: shown, saved, and used by the next balloon")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nSound=1\r\n");
+    answerForegroundWindow(player.window);
+    const PollAnswer paused[] = {{StatePaused, "Winamp"}};
+    player.init(paused, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    DialogView view{};
+    configure(player, [&](HWND dialog) {
+        view = readDialog(dialog);
+        click(dialog, IDC_SOUND);
+        click(dialog, IDC_BACKGROUND);
+        click(dialog, IDOK);
+    });
+    CHECK(view.sound);
+    CHECK(!view.background);
+    CHECK(readTextFile(player.settingsPath()) ==
+          "[zoPipwick]\r\nSleep=100\r\nSound=0\r\nActive=1\r\nSimple=1\r\nDuration=10000\r\nBackground=1\r\n");
+    const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
+    scriptPolls(stopped, 1);   // the player in front: no balloon
+    REQUIRE(runPlayerUntilPolls(2));
+    answerForegroundWindow(nullptr);
+    scriptPolls(steadySong, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    player.quit();
+    REQUIRE(shellCallCount() == 2);
+    CHECK(describeCall(shellCall(0)) == "Playback paused.");
+    CHECK(shellCall(0).notice.dwInfoFlags == NIIF_INFO);
+    CHECK(describeCall(shellCall(1)) == " Some Artist - Some Song");
+    CHECK(shellCall(1).notice.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
 }
 
 TEST_CASE("unchecking drops a running watcher, checking starts one; quick toggles never run two")
@@ -258,7 +338,7 @@ TEST_CASE("user: a folder that cannot be written, or is too deep, keeps the sett
         CHECK(std::string(player.plugin.record->description) == "Quillfen (g.dll)");
         player.init(steadySong, 1);
         CHECK(configure(player, chooseLinesAndTwelveSeconds) == "");
-        CHECK(readTextFile(user.path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=500\r\nDuration=12000\r\n");
+        CHECK(readTextFile(user.path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=500\r\nDuration=12000\r\n" + defaultOptionKeys);
         for (const std::string& stray : strays) {
             CAPTURE(stray);
             CHECK(readTextFile(stray) == "<no file>");
@@ -299,7 +379,7 @@ TEST_CASE("user: the per-user file, once it holds the section, is read and writt
         CHECK(view.duration == (row.wins ? 7 : 4));
         const char* saved = row.wins ? "[zoPipwick]\r\nSimple=0\r\nDuration=8000\r\nActive=1\r\nSleep=500\r\n"
                                      : "[zoPipwick]\r\nSimple=1\r\nDuration=5000\r\nActive=1\r\nSleep=500\r\n";
-        CHECK(readTextFile(row.wins ? user.path : player.settingsPath()) == saved);
+        CHECK(readTextFile(row.wins ? user.path : player.settingsPath()) == saved + defaultOptionKeys);
         CHECK(readTextFile(row.wins ? player.settingsPath() : user.path) == (row.wins ? besideFile : row.userFile));
     }
 }
@@ -393,7 +473,7 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
     std::vector<std::string> english = controls(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     std::vector<std::string> russian = controls(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
     const std::vector<std::string> expected = {
-        "dialog style 80c800c0 size 221,153",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
+        "dialog style 80c800c0 size 221,180",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
         "font 8 MS Sans Serif",
         "1 button 50010001 164,7,50,14",
         "2 button 50010000 164,24,50,14",
@@ -408,7 +488,9 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
         "1004 msctls_updown32 50000136 150,92,11,14",
         "1005 edit 50812082 110,110,40,14",
         "1006 msctls_updown32 50000036 150,110,11,14",
-        "-1 static 50000001 7,138,207,8",
+        "1007 button 50030003 7,137,207,10",
+        "1008 button 50010003 7,150,207,10",
+        "-1 static 50000001 7,165,207,8",
     };
     auto joined = [](const std::vector<std::string>& rows) {
         std::string all;
@@ -439,10 +521,11 @@ TEST_CASE("ru: the Russian dialog, in code page 1251, saves like the English one
         click(dialog, IDOK);
     });
     CHECK(view.caption == "\xCF\xE0\xF0\xE0\xEC\xE5\xF2\xF0\xFB Pipwick");   // "Параметры Pipwick"
+    CHECK(view.unreadable == "");
     CHECK(enabled == "&\xC2\xEA\xEB\xFE\xF7\xE5\xED");                        // "&Включен"
     CHECK(cancel == "\xCE\xF2\xEC\xE5\xED\xE0");                              // "Отмена"
     CHECK(view.interval == 200);
     CHECK(readTextFile(player.settingsPath()) ==
-          "[zoPipwick]\r\nSleep=200\r\nActive=1\r\nSimple=0\r\nDuration=10000\r\n");
+          "[zoPipwick]\r\nSleep=200\r\nActive=1\r\nSimple=0\r\nDuration=10000\r\n" + defaultOptionKeys);
     player.quit();
 }

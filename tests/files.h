@@ -8,6 +8,9 @@
 #include <stdio.h>
 #include <string>
 
+// The keys after "Duration" at their defaults, as every write appends them to a section without them.
+const std::string defaultOptionKeys = "Sound=0\r\nBackground=0\r\n";
+
 inline std::string utf8(const wchar_t* text)
 {
     char bytes[1024] = "";

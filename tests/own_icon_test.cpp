@@ -1,5 +1,6 @@
 // Balloons when the player shows no notification-area icon (its default): an icon of the plug-in's
-// own carries them, for as long as the balloon stays, and never outlives the plug-in.
+// own carries them, for as long as the balloon stays, and never outlives the plug-in. And the balloon
+// taken down at "Duration", on whichever icon it stands.
 #include "standin.h"
 #include "driver.h"
 #include "../resources/resource.h"
@@ -37,12 +38,13 @@ TEST_CASE("without the player's icon ours carries the balloon, with the player's
     struct Row {
         const char* settings;
         bool classIcon;
-        DWORD stays;   // the shell holds a balloon 10 to 30 s, whatever it is asked for
+        DWORD stays;   // "Duration"; with 0, the 10 s that Windows 2000 and XP hold a balloon at least
     };
     const Row rows[] = {
         {"[zoPipwick]\r\nSleep=100\r\nDuration=12000\r\n", true, 12000},
         {"[zoPipwick]\r\nSleep=100\r\nDuration=0\r\n", false, 10000},
-        {"[zoPipwick]\r\nSleep=100\r\nDuration=45000\r\n", true, 30000},
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=45000\r\n", true, 45000},
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=3000\r\n", true, 3000},
     };
     for (const Row& row : rows) {
         CAPTURE(row.settings);
@@ -56,7 +58,7 @@ TEST_CASE("without the player's icon ours carries the balloon, with the player's
         CHECK(notice.uFlags == (NIF_ICON | NIF_TIP | NIF_INFO));
         CHECK(notice.uCallbackMessage == 0);
         CHECK(std::string(notice.szInfoTitle) == "Winamp");
-        CHECK(notice.dwInfoFlags == NIIF_INFO);
+        CHECK(notice.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
         const NOTIFYICONDATAA& modify = shellCall(0).notice;
         CHECK(notice.uTimeout == modify.uTimeout);
         CHECK(std::string(notice.szInfo) == modify.szInfo);
@@ -83,6 +85,43 @@ TEST_CASE("without the player's icon ours carries the balloon, with the player's
     }
 }
 
+TEST_CASE("on the player's icon the balloon is taken down at \"Duration\", unless a newer one came first")
+{
+    struct Row {
+        const char* settings;
+        std::string expected;
+    };
+    const std::string both = std::string("1:") + songTip + " | 3:" + nextTip;
+    const Row rows[] = {
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=7000\r\n", both + " | 6:down#502"},
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=20000\r\n", both},   // quit comes first: nothing then
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=0\r\n", both},        // left to Windows
+    };
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, song}, {StatePlaying, nextSong}};
+    for (const Row& row : rows) {
+        CAPTURE(row.settings);
+        StandInPlayer player(row.settings);
+        REQUIRE(controlPluginClock(player.plugin.module, clockStart));
+        player.init(script, COUNT(script));
+        REQUIRE(runPlayerUntilPolls(2));
+        setPluginClock(clockStart + 5000);   // the next song's balloon replaces the first
+        REQUIRE(runPlayerUntilPolls(4));
+        setPluginClock(clockStart + 7000);   // the first one's time: it is no longer shown
+        REQUIRE(runPlayerUntilPolls(6));
+        CHECK(shellCallCount() == 2);
+        setPluginClock(clockStart + 12000);  // the next one's
+        REQUIRE(runPlayerUntilPolls(8));
+        player.quit();
+        CHECK(balloons() == row.expected);
+        if (shellCallCount() == 3) {
+            const NOTIFYICONDATAA& down = shellCall(2).notice;
+            CHECK(down.hWnd == player.window);
+            CHECK(down.uFlags == NIF_INFO);
+            CHECK(down.cbSize == noticeSize);
+        }
+    }
+}
+
 TEST_CASE("our icon carries a title the code page cannot spell in the wide notice")
 {
     StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
@@ -104,7 +143,7 @@ TEST_CASE("our icon carries a title the code page cannot spell in the wide notic
     CHECK(own.uCallbackMessage == 0);
     CHECK(utf8(own.szTip) == "Quillfen (gen_Pipwick.dll)");
     CHECK(utf8(own.szInfoTitle) == "Winamp");
-    CHECK(own.dwInfoFlags == NIIF_INFO);
+    CHECK(own.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
     CHECK(!shellCall(2).wide);   // removing needs no text
 }
 

@@ -20,25 +20,29 @@ std::string scratchIni(const char* tag)
     return std::string(folder) + "\\plugin.ini";
 }
 
-void setAll(LONG active, LONG simple, LONG sleep, LONG duration)
+void setAll(LONG active, LONG simple, LONG sleep, LONG duration, LONG sound = 0, LONG background = 0)
 {
     settings.active = active;
     settings.simple = simple;
     settings.sleep = sleep;
     settings.duration = duration;
+    settings.sound = sound;
+    settings.background = background;
 }
 
 }  // namespace
 
-TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s balloons")
+TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s balloons, quiet, in front too")
 {
     scratchIni("nofile");
-    setAll(7, 7, 7, 7);
+    setAll(7, 7, 7, 7, 7, 7);
     readSettings();
     CHECK(settings.active == 1);
     CHECK(settings.simple == 1);
     CHECK(settings.sleep == 500);
     CHECK(settings.duration == 10000);
+    CHECK(settings.sound == 0);
+    CHECK(settings.background == 0);
 }
 
 TEST_CASE("a hand-edited file: other sections ignored, values used as read, no usable interval means 500")
@@ -46,13 +50,15 @@ TEST_CASE("a hand-edited file: other sections ignored, values used as read, no u
     std::string path = scratchIni("edited");
     writeTextFile(path,
               "[Other]\r\nActive=0\r\nSleep=9\r\n"
-              "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=20\r\nDuration=45000\r\n"
+              "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=20\r\nDuration=45000\r\nSound=2\r\nBackground=-1\r\n"
               "[zoPipwick2]\r\nSleep=1\r\n");
     readSettings();
     CHECK(settings.active == 0);
     CHECK(settings.simple == 0);
     CHECK(settings.sleep == 20);
     CHECK(settings.duration == 45000);
+    CHECK(settings.sound == 2);   // any non-zero value means on
+    CHECK(settings.background == -1);
 
     const char* const unusableIntervals[] = {"Sleep=0", "Sleep=-40", "Sleep=soon", "Sleep="};
     for (const char* line : unusableIntervals) {
@@ -66,18 +72,19 @@ TEST_CASE("a hand-edited file: other sections ignored, values used as read, no u
     }
 }
 
-TEST_CASE("writing: a new file holds the section and the four keys in their order, nothing else")
+TEST_CASE("writing: a new file holds the section and every key in its order, nothing else")
 {
     std::string path = scratchIni("new");
-    setAll(1, 0, 2500, 7000);
+    setAll(1, 0, 2500, 7000, 1, 0);
     writeSettings();
-    CHECK(readTextFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\n");
+    CHECK(readTextFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\nSound=1\r\nBackground=0\r\n");
 
     // Rewriting keeps the order, replaces the values in place and leaves other sections alone.
     writeTextFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");
     setAll(0, 1, -5, 30000);
     writeSettings();
-    CHECK(readTextFile(path) == "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=30000\r\nActive=0\r\nSimple=1\r\nSleep=-5\r\n");
+    CHECK(readTextFile(path) == "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=30000\r\nActive=0\r\nSimple=1\r\nSleep=-5\r\n" +
+                                    defaultOptionKeys);
 }
 
 TEST_CASE("user: with no path beside the module the per-user file is written and read, and nothing else")
@@ -95,7 +102,7 @@ TEST_CASE("user: with no path beside the module the per-user file is written and
     CHECK(settings.sleep == 500);
     setAll(0, 0, 100, 0);
     CHECK(writeSettings());
-    CHECK(readTextFile(user.path) == "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=100\r\nDuration=0\r\n");
+    CHECK(readTextFile(user.path) == "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=100\r\nDuration=0\r\n" + defaultOptionKeys);
     CHECK(readTextFile(stray) == "<no file>");
     CHECK(readTextFile("plugin.ini") == "<no file>");
     setAll(7, 7, 7, 7);
@@ -128,7 +135,7 @@ TEST_CASE("a Plugins folder named outside the code page keeps its settings besid
     CHECK(settings.sleep == 700);
     storeSetting(&settings.duration, 12000);
     CHECK(writeSettings());
-    CHECK(readTextFile(path) == "[zoPipwick]\r\nSimple=0\r\nSleep=700\r\nActive=1\r\nDuration=12000\r\n");
+    CHECK(readTextFile(path) == "[zoPipwick]\r\nSimple=0\r\nSleep=700\r\nActive=1\r\nDuration=12000\r\n" + defaultOptionKeys);
 }
 
 TEST_CASE("user: a per-user folder named outside the code page is found, and its file is plain ANSI text")
@@ -142,7 +149,7 @@ TEST_CASE("user: a per-user folder named outside the code page is found, and its
         readSettings();
         setAll(1, 0, 900, 3000);
         CHECK(writeSettings());
-        CHECK(readTextFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=900\r\nDuration=3000\r\n");
+        CHECK(readTextFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=900\r\nDuration=3000\r\n" + defaultOptionKeys);
         setAll(7, 7, 7, 7);
         readSettings();
         CHECK(settings.sleep == 900);

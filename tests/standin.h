@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <stdio.h>
 #include <string>
+#include "answers.h"
 #include "clock.h"
 #include "host.h"
 #include "recorder.h"
@@ -56,6 +57,7 @@ struct StandInPlayer {
         REQUIRE(loadPlugin(dllPath, window, &plugin));
         REQUIRE(recordShellCalls(plugin.module));
         REQUIRE(countPluginPauses(plugin.module));
+        REQUIRE(answerForPlugin(plugin.module));
         clearShellCalls();
         useTray(Tray::Simulated);
         showSimulatedIcon(window, playerIconId);
@@ -89,6 +91,7 @@ struct StandInPlayer {
         REQUIRE(loadPlugin(dllPath, window, &plugin));
         REQUIRE(recordShellCalls(plugin.module));
         REQUIRE(countPluginPauses(plugin.module));
+        REQUIRE(answerForPlugin(plugin.module));
         clearShellCalls();
     }
 
@@ -107,10 +110,12 @@ inline std::string balloonText(const ShellCall& call)
 }
 
 // One shell call: "text" for a balloon on the player's icon, the common case; otherwise the
-// message and icon id, "!" first when the shell refused it, and the text of a balloon.
+// message and icon id, "!" first when the shell refused it, and the text of a balloon; "down#id"
+// for a balloon taken down (an empty text).
 inline std::string describeCall(const ShellCall& call)
 {
     bool balloon = (call.notice.uFlags & NIF_INFO) != 0;
+    if (balloon && balloonText(call).empty()) return (call.result ? "down#" : "!down#") + std::to_string(call.notice.uID);
     if (call.message == NIM_MODIFY && call.notice.uID == playerIconId && call.result) return balloonText(call);
     const char* verb = call.message == NIM_ADD ? "add" : call.message == NIM_MODIFY ? "modify" : "delete";
     std::string text = std::string(call.result ? "" : "!") + verb + "#" + std::to_string(call.notice.uID);

@@ -96,7 +96,7 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
         CHECK(call.notice.uID == 502);
         CHECK(call.notice.uFlags == NIF_INFO);
         CHECK(call.notice.uTimeout == 7000);
-        CHECK(call.notice.dwInfoFlags == NIIF_INFO);
+        CHECK(call.notice.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
         CHECK(call.notice.uCallbackMessage == 0);
         CHECK(call.notice.hIcon == nullptr);
         CHECK(call.notice.dwState == 0);
@@ -109,6 +109,103 @@ TEST_CASE("the notice as passed to the shell, from a renamed copy's own settings
     CHECK(utf8(shellCall(1).wideNotice.szInfo) == "Artist:  Кино\r\nTitle:  Группа крови");
     CHECK(shellCall(1).wideNotice.szTip[0] == L'\0');
     CHECK(std::string(shellCall(2).notice.szInfo) == "Playback stopped.");
+}
+
+TEST_CASE("quiet unless \"Sound\" is on: every balloon, on either icon, in either form; Windows 2000's shell as before")
+{
+    struct Row {
+        const char* settings;
+        int shellVersion;
+        bool playerIcon;
+        DWORD flags;
+    };
+    const Row rows[] = {
+        {"[zoPipwick]\r\nSleep=100\r\n", realAnswer, true, NIIF_INFO | NIIF_NOSOUND},
+        {"[zoPipwick]\r\nSleep=100\r\nSound=1\r\n", realAnswer, true, NIIF_INFO},
+        {"[zoPipwick]\r\nSleep=100\r\n", realAnswer, false, NIIF_INFO | NIIF_NOSOUND},
+        {"[zoPipwick]\r\nSleep=100\r\nSound=7\r\n", realAnswer, false, NIIF_INFO},
+        {"[zoPipwick]\r\nSleep=100\r\n", 5, true, NIIF_INFO},
+        {"[zoPipwick]\r\nSleep=100\r\n", 6, false, NIIF_INFO | NIIF_NOSOUND},
+    };
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}, {StateStopped, "Winamp"},
+                                 {StatePlaying, kino}};
+    for (const Row& row : rows) {
+        CAPTURE(row.settings);
+        CAPTURE(row.shellVersion);
+        CAPTURE(row.playerIcon);
+        StandInPlayer player(row.settings);
+        answerShellVersion(row.shellVersion);
+        if (!row.playerIcon) hideSimulatedIcon(player.window, playerIconId);
+        player.init(script, COUNT(script));
+        REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
+        player.quit();
+        int balloonsShown = 0;
+        for (LONG i = 0; i < shellCallCount(); ++i) {
+            const ShellCall& call = shellCall(i);
+            if (!(call.notice.uFlags & NIF_INFO)) continue;
+            CAPTURE(describeCall(call));
+            CHECK(call.notice.dwInfoFlags == row.flags);
+            balloonsShown += call.result;
+        }
+        CHECK(balloonsShown == COUNT(script));
+    }
+}
+
+TEST_CASE("a balloon only while the user can see it, and none later for what was missed")
+{
+    struct Row {
+        int state;   // QUNS_*, or the shell's function failing or missing
+        const char* expected;
+    };
+    const char missed[] = "5: Other Artist - Next Song";
+    const char shown[] = "1:Playback paused. | 2: Some Artist - Some Song | 5: Other Artist - Next Song";
+    const Row rows[] = {
+        {QUNS_NOT_PRESENT, missed}, {QUNS_BUSY, missed}, {QUNS_RUNNING_D3D_FULL_SCREEN, missed},
+        {QUNS_PRESENTATION_MODE, missed}, {QUNS_ACCEPTS_NOTIFICATIONS, shown}, {QUNS_QUIET_TIME, missed},
+        {QUNS_APP, missed}, {notificationStateFails, shown}, {notificationStateMissing, shown},
+    };
+    const PollAnswer script[] = {{StatePaused, song}, {StatePlaying, song}, {StatePlaying, song},
+                                 {StatePlaying, song}, {StatePlaying, nextSong}};
+    for (const Row& row : rows) {
+        CAPTURE(row.state);
+        StandInPlayer player(quickSettings);
+        answerNotificationState(row.state);
+        player.init(script, COUNT(script));
+        REQUIRE(runPlayerUntilPolls(3));   // the pause and the song have had their turn
+        if (row.state > 0) answerNotificationState(QUNS_ACCEPTS_NOTIFICATIONS);   // the user is back
+        REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
+        player.quit();
+        CHECK(balloons() == row.expected);
+    }
+}
+
+TEST_CASE("\"Background\": no balloon while a window of the player's process is in front")
+{
+    enum Front { PlayerWindow, Playlist, OtherProcess, Nothing };
+    struct Row {
+        const char* settings;
+        Front front;
+        bool shown;
+    };
+    const char background[] = "[zoPipwick]\r\nSleep=100\r\nBackground=1\r\n";
+    const Row rows[] = {
+        {background, PlayerWindow, false}, {background, Playlist, false}, {background, OtherProcess, true},
+        {background, Nothing, true}, {quickSettings, PlayerWindow, true},
+    };
+    HWND playlist = CreateWindowExA(0, "STATIC", "Playlist", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}};
+    for (const Row& row : rows) {
+        CAPTURE(row.settings);
+        CAPTURE(row.front);
+        StandInPlayer player(row.settings);
+        HWND fronts[] = {player.window, playlist, GetDesktopWindow(), nullptr};   // the desktop's is explorer's
+        answerForegroundWindow(fronts[row.front]);
+        player.init(script, COUNT(script));
+        REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
+        player.quit();
+        CHECK(balloons() == (row.shown ? std::string("1:") + songTip + " | 2:Playback paused." : ""));
+    }
+    DestroyWindow(playlist);
 }
 
 TEST_CASE("titles outside the code page go wide and whole, and two that differ only there are two songs")

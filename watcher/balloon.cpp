@@ -1,23 +1,92 @@
 // The balloon on the player's icon, or on our own icon when the player shows none (its tray icon is
 // off by default). Our icon belongs to a message-only window of the watcher thread, so it can be
 // removed even after the player's window is gone, and nothing reaches the player's window procedure.
+// Every notice, ANSI or UTF-16, gets all but its text from composeNotice.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 #include "balloon.h"
 #include "../module/module.h"
+#include "../settings/settings.h"
 #include "../text/text.h"
 
-static const UINT ownIconId = 1;             // on our own window: apart from the player's 502 by owner too
-static const DWORD shortestBalloon = 10000;  // the shell holds a balloon at least this long...
-static const DWORD longestBalloon = 30000;   // ...and at most this long, whatever it was asked for
+typedef HRESULT(WINAPI* QueryNotificationState)(QUERY_USER_NOTIFICATION_STATE* state);
+typedef HRESULT(CALLBACK* GetDllVersion)(DLLVERSIONINFO* version);
 
-static HWND ownIconWindow;   // owner of our icon, made when first needed
+static const UINT playerIconId = 502;
+static const UINT ownIconId = 1;             // on our own window: apart from the player's 502 by owner too
+static const DWORD shortestBalloon = 10000;  // Windows 2000 and XP hold a balloon at least this long
+
+static QueryNotificationState queryUserState;   // the shell's, from Vista on; null before
+static bool shellKnowsQuiet;                     // the shell takes NIIF_NOSOUND (6.0, XP, and later)
+
+static HWND ownIconWindow;    // owner of our icon, made when first needed
 static bool ownIconShown;
-static DWORD ownIconSince;   // GetTickCount when its latest balloon was shown
-static DWORD ownBalloonTime; // how long the shell keeps that balloon
+static bool takeDownDue;      // the latest balloon shown is to be taken down at its time
+static DWORD balloonShownAt;  // GetTickCount when it was shown
+static DWORD balloonStays;    // how long it stays
 
 static BOOL notifyShell(DWORD message, NOTIFYICONDATAA* notice) { return Shell_NotifyIconA(message, notice); }
 static BOOL notifyShell(DWORD message, NOTIFYICONDATAW* notice) { return Shell_NotifyIconW(message, notice); }
+
+static DWORD noticeSize(const NOTIFYICONDATAA&) { return balloonNoticeSize; }
+static DWORD noticeSize(const NOTIFYICONDATAW&) { return wideBalloonNoticeSize; }
+
+// Resolved at run time, so that the module still loads where the shell lacks them.
+template <typename Function>
+static Function shellFunction(const char* name)
+{
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"shell32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
+
+void prepareBalloons()
+{
+    queryUserState = shellFunction<QueryNotificationState>("SHQueryUserNotificationState");
+    GetDllVersion version = shellFunction<GetDllVersion>("DllGetVersion");
+    DLLVERSIONINFO info = {};
+    info.cbSize = sizeof info;
+    shellKnowsQuiet = version && SUCCEEDED(version(&info)) && info.dwMajorVersion >= 6;
+}
+
+// Windows queues a balloon the user cannot see and shows it when the user is back, long after its
+// song. Where the shell cannot tell, the balloon shows as it always did.
+static bool userSeesBalloons()
+{
+    QUERY_USER_NOTIFICATION_STATE state;
+    if (!queryUserState || FAILED(queryUserState(&state))) return true;
+    return state == QUNS_ACCEPTS_NOTIFICATIONS;
+}
+
+// The plug-in runs in the player's process: any window of it in front is the player's (its main
+// window, the playlist, our options dialog).
+static bool playerInFront()
+{
+    HWND front = GetForegroundWindow();
+    if (!front) return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(front, &process);
+    return process == GetCurrentProcessId();
+}
+
+bool balloonWelcomeNow()
+{
+    if (settings.background && playerInFront()) return false;
+    return userSeesBalloons();
+}
+
+// Every field but the texts, the same for both forms.
+template <typename Notice>
+static void composeNotice(Notice& notice)
+{
+    notice.cbSize = noticeSize(notice);
+    notice.hWnd = pluginRecord.hostWindow;
+    notice.uID = playerIconId;
+    notice.uFlags = NIF_INFO;
+    notice.uTimeout = static_cast<UINT>(settings.duration);
+    // From Windows 8 on every balloon is a notification, and each would sound.
+    notice.dwInfoFlags = NIIF_INFO | (!settings.sound && shellKnowsQuiet ? NIIF_NOSOUND : 0);
+}
 
 static void copyDescription(NOTIFYICONDATAA& notice)
 {
@@ -37,19 +106,13 @@ static HICON playerIconImage()
     return icon ? icon : LoadIconA(nullptr, MAKEINTRESOURCEA(32516));   // IDI_INFORMATION
 }
 
-static DWORD balloonTime(DWORD requested)
-{
-    if (requested < shortestBalloon) return shortestBalloon;
-    return requested > longestBalloon ? longestBalloon : requested;
-}
-
-// The notice is a copy: the same title, text, duration and information icon, on our icon.
+// The notice is a copy: the same title, text, duration and flags, on our icon.
 template <typename Notice>
-static void showOnOwnIcon(Notice notice)
+static bool showOnOwnIcon(Notice notice)
 {
     if (!ownIconWindow)
         ownIconWindow = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (!ownIconWindow) return;
+    if (!ownIconWindow) return false;
     notice.hWnd = ownIconWindow;
     notice.uID = ownIconId;
     notice.uFlags = NIF_ICON | NIF_TIP | NIF_INFO;   // no NIF_MESSAGE: the icon sends nobody anything
@@ -59,8 +122,7 @@ static void showOnOwnIcon(Notice notice)
     bool shown = ownIconShown && notifyShell(NIM_MODIFY, &notice);
     if (!shown) shown = notifyShell(NIM_ADD, &notice) != FALSE;
     ownIconShown = shown;
-    ownIconSince = GetTickCount();
-    ownBalloonTime = balloonTime(notice.uTimeout);
+    return shown;
 }
 
 static void removeOwnIcon()
@@ -74,45 +136,62 @@ static void removeOwnIcon()
     ownIconShown = false;
 }
 
+// "Duration" 0 leaves the balloon to Windows; our icon then stays as long as any Windows holds one.
+static void scheduleTakeDown(bool onOwnIcon)
+{
+    LONG duration = settings.duration;
+    takeDownDue = duration > 0 || onOwnIcon;
+    balloonShownAt = GetTickCount();
+    balloonStays = duration > 0 ? static_cast<DWORD>(duration) : shortestBalloon;
+}
+
 template <typename Notice>
 static void show(Notice& notice)
 {
+    composeNotice(notice);
     // At a normal exit the player destroys its window before quit, and a poll in between reads
     // "stopped": no balloon for that.
     if (!IsWindow(pluginRecord.hostWindow)) return;
     if (notifyShell(NIM_MODIFY, &notice)) {
         removeOwnIcon();
+        scheduleTakeDown(false);
         return;
     }
-    showOnOwnIcon(notice);
+    if (showOnOwnIcon(notice)) scheduleTakeDown(true);
 }
 
-void showBalloon()
+void showBalloon(bool wide)
 {
-    show(balloonNotice);
+    if (wide) show(wideBalloonNotice);
+    else show(balloonNotice);
 }
 
-void showWideBalloon()
+DWORD balloonTimeLeft()
 {
-    wideBalloonNotice.hWnd = balloonNotice.hWnd;
-    wideBalloonNotice.uTimeout = balloonNotice.uTimeout;
-    show(wideBalloonNotice);
+    if (!takeDownDue) return INFINITE;
+    DWORD shown = GetTickCount() - balloonShownAt;
+    return shown < balloonStays ? balloonStays - shown : 0;
 }
 
-DWORD ownIconTimeLeft()
+// The documented way to take a balloon down: the same icon, an empty text. Our icon takes its
+// balloon along as it goes.
+void takeDownExpiredBalloon()
 {
-    if (!ownIconShown) return INFINITE;
-    DWORD shown = GetTickCount() - ownIconSince;
-    return shown < ownBalloonTime ? ownBalloonTime - shown : 0;
+    if (balloonTimeLeft() != 0) return;
+    takeDownDue = false;
+    if (ownIconShown) {
+        removeOwnIcon();
+        return;
+    }
+    if (!IsWindow(pluginRecord.hostWindow)) return;
+    NOTIFYICONDATAA notice = {};
+    composeNotice(notice);
+    notifyShell(NIM_MODIFY, &notice);
 }
 
-void removeExpiredOwnIcon()
+void endBalloons()
 {
-    if (ownIconTimeLeft() == 0) removeOwnIcon();
-}
-
-void dropOwnIcon()
-{
+    takeDownDue = false;
     removeOwnIcon();
     if (ownIconWindow) DestroyWindow(ownIconWindow);
     ownIconWindow = nullptr;

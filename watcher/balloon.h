@@ -1,24 +1,33 @@
 // Showing the balloon: on the player's notification-area icon, or on an icon of the plug-in's own
-// while the player shows none. Called only on the watcher thread.
+// while the player shows none, and taking it down again at "Duration". Called only on the watcher
+// thread.
 #ifndef PIPWICK_BALLOON_H
 #define PIPWICK_BALLOON_H
 
 #include <windows.h>
 
-// Shows balloonNotice; nothing at all once the player's window is gone.
-void showBalloon();
+// Looks up what the shell offers (its notification state, whether it knows quiet balloons); the
+// watcher does this as it starts.
+void prepareBalloons();
 
-// The same for wideBalloonNotice, whose text the code page cannot spell; it shares balloonNotice's
-// window and duration.
-void showWideBalloon();
+// Whether a balloon would be seen now: the shell shows notifications at once (it would queue them
+// while the user is away or a full-screen program runs), and with "Background" set none of the
+// player's windows is in front.
+bool balloonWelcomeNow();
 
-// How long our icon's balloon still has, or INFINITE while we show no icon.
-DWORD ownIconTimeLeft();
+// Shows the text standing in balloonNotice.szInfo, or in wideBalloonNotice.szInfo when wide. Nothing
+// at all once the player's window is gone.
+void showBalloon(bool wide);
 
-// Our icon stays until its balloon's time has run out: removing it sooner takes the balloon along.
-void removeExpiredOwnIcon();
+// How long until the shown balloon is taken down, or INFINITE when none is due.
+DWORD balloonTimeLeft();
 
-// Removes our icon and its window; the watcher does this as it ends.
-void dropOwnIcon();
+// Takes the balloon down once its time is up: an empty text on the player's icon, or our icon
+// removed with it.
+void takeDownExpiredBalloon();
+
+// Removes our icon and its window, and forgets any balloon due for taking down; the watcher does
+// this as it ends.
+void endBalloons();
 
 #endif

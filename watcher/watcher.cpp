@@ -48,16 +48,16 @@ void wakeWatcher(HANDLE watcher)
 }
 
 // The pause before a poll. Alertable: a stop request ends it, and so does a confirmed dialog, so that
-// the poll that follows uses the new values at once. Our own icon goes when its balloon's time is up,
-// within the pause and without a poll of its own.
+// the poll that follows uses the new values at once. A balloon whose time is up is taken down within
+// the pause, without a poll of its own.
 static bool pauseBeforePoll()
 {
     DWORD left = static_cast<DWORD>(settings.sleep);
-    // A pause may end a little early: the icon goes by the clock, and the pause goes on until it has.
-    for (DWORD iconLeft = ownIconTimeLeft(); iconLeft < left; iconLeft = ownIconTimeLeft()) {
-        if (SleepEx(iconLeft, TRUE) == WAIT_IO_COMPLETION) return !stopRequested;
-        removeExpiredOwnIcon();
-        left -= iconLeft;
+    // A pause may end a little early: the take-down goes by the clock, and the pause goes on until it has.
+    for (DWORD balloonLeft = balloonTimeLeft(); balloonLeft < left; balloonLeft = balloonTimeLeft()) {
+        if (SleepEx(balloonLeft, TRUE) == WAIT_IO_COMPLETION) return !stopRequested;
+        takeDownExpiredBalloon();
+        left -= balloonLeft;
     }
     SleepEx(left, TRUE);
     return !stopRequested;
@@ -94,10 +94,11 @@ static void composeStateText(UINT text)
     wideText = !narrowWithoutLoss(wideBalloonNotice.szInfo, balloonNotice.szInfo, sizeof balloonNotice.szInfo);
 }
 
+// A balloon the user cannot see now would be shown long after its song: the change counts as handled
+// all the same, and the next one raises the next balloon.
 static void showComposedBalloon()
 {
-    if (wideText) showWideBalloon();
-    else showBalloon();
+    if (balloonWelcomeNow()) showBalloon(wideText);
 }
 
 // A playing cycle; returns whether its state is recorded.
@@ -127,15 +128,16 @@ DWORD watcherMain()
     wchar_t title[512];
     lastTitle[0] = L'\0';
     lastState = Stopped;
+    prepareBalloons();
     while (!stopRequested) {
         if (!pauseBeforePoll()) break;
-        removeExpiredOwnIcon();
+        takeDownExpiredBalloon();
         LONG state = queryPlayState();
         bool recorded = true;
         if (state == Playing) recorded = watchPlaying(title, sizeof title / sizeof title[0]);
         else watchNotPlaying(state);
         if (recorded) lastState = state;
     }
-    dropOwnIcon();
+    endBalloons();
     return 0;
 }
