@@ -7,6 +7,8 @@ const bool forThePlayer = sizeof(void*) == 4;
 static_assert(!forThePlayer || sizeof(GeneralPurposePlugin) == 7 * 4, "the player reads seven 32-bit fields");
 static_assert(!forThePlayer || balloonNoticeSize == 488, "balloon fields end at 488 bytes");
 static_assert(!forThePlayer || wideBalloonNoticeSize == 936, "wide balloon fields end at 936 bytes");
+static_assert(!forThePlayer || (sizeof(NOTIFYICONDATAA) == 508 && sizeof(NOTIFYICONDATAW) == 956),
+              "a balloon with a picture of its own needs Vista's layout, hBalloonIcon included");
 
 GeneralPurposePlugin pluginRecord = { 0x10, descriptionText, nullptr, nullptr, nullptr, nullptr, nullptr };
 wchar_t modulePath[MAX_PATH];

@@ -17,7 +17,8 @@ struct GeneralPurposePlugin {
     HINSTANCE moduleInstance;    // written by the player
 };
 
-// The notice's balloon-capable layout is the one that ends before guidItem (Windows 2000's).
+// The notice's balloon-capable layout is the one that ends before guidItem (Windows 2000's); one with
+// a picture of its own takes the whole structure (Vista's).
 const DWORD balloonNoticeSize = NOTIFYICONDATAA_V2_SIZE;
 const DWORD wideBalloonNoticeSize = NOTIFYICONDATAW_V2_SIZE;
 

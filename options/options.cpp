@@ -47,6 +47,7 @@ static BOOL onInitDialog(HWND dialog)
     setSpinner(dialog, IDC_INTERVAL_SPIN, 100, 30000, settings.sleep);
     checkBox(dialog, IDC_SOUND, settings.sound);
     checkBox(dialog, IDC_BACKGROUND, settings.background);
+    checkBox(dialog, IDC_COVER, settings.cover);
     return TRUE;
 }
 
@@ -71,6 +72,7 @@ static BOOL onOk(HWND dialog)
     storeSetting(&settings.sleep, spinnerPosition(dialog, IDC_INTERVAL_SPIN));
     storeSetting(&settings.sound, boxChecked(dialog, IDC_SOUND));
     storeSetting(&settings.background, boxChecked(dialog, IDC_BACKGROUND));
+    storeSetting(&settings.cover, boxChecked(dialog, IDC_COVER));
     EndDialog(dialog, IDOK);
     return TRUE;
 }

@@ -1,6 +1,7 @@
 // The system's answers to the plug-in, patched into its imports.
 #include <windows.h>
 #include <shlwapi.h>
+#include <shobjidl.h>
 #include "answers.h"
 #include "imports.h"
 
@@ -8,6 +9,56 @@ static volatile int shellVersion = realAnswer;
 static volatile int notificationState = realAnswer;
 static volatile bool foregroundAnswered;
 static HWND volatile foregroundWindow;
+static volatile int embeddedSide = realAnswer;
+static volatile DWORD embeddedColour;
+static volatile DWORD embeddedFlags;
+static HANDLE volatile embeddedDelay;
+static volatile LONG iconsMade, iconsDestroyed;
+
+// The shell's image factory for a song file, answering with the test's picture.
+struct AnsweredImages : IShellItemImageFactory {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID type, void** object) override
+    {
+        *object = IsEqualIID(type, IID_IUnknown) || IsEqualIID(type, IID_IShellItemImageFactory) ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetImage(SIZE, SIIGBF flags, HBITMAP* picture) override
+    {
+        embeddedFlags = flags;
+        *picture = nullptr;
+        if (embeddedDelay) WaitForSingleObject(embeddedDelay, INFINITE);
+        if (embeddedSide <= 0) return E_FAIL;   // as Windows does for a file without a thumbnail
+        BITMAPINFO format = {};
+        format.bmiHeader = {sizeof format.bmiHeader, embeddedSide, -embeddedSide, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        *picture = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!*picture) return E_OUTOFMEMORY;
+        for (int i = 0; i < embeddedSide * embeddedSide; ++i) static_cast<DWORD*>(bits)[i] = embeddedColour;
+        return S_OK;
+    }
+};
+static AnsweredImages answeredImages;
+
+static HRESULT WINAPI answeredShellItem(PCWSTR, IBindCtx*, REFIID type, void** item)
+{
+    return answeredImages.QueryInterface(type, item);
+}
+
+static HICON WINAPI countedCreateIconIndirect(ICONINFO* parts)
+{
+    HICON icon = CreateIconIndirect(parts);
+    if (icon) InterlockedIncrement(&iconsMade);
+    return icon;
+}
+
+static BOOL WINAPI countedDestroyIcon(HICON icon)
+{
+    BOOL destroyed = DestroyIcon(icon);
+    if (destroyed) InterlockedIncrement(&iconsDestroyed);
+    return destroyed;
+}
 
 static HRESULT CALLBACK answeredDllGetVersion(DLLVERSIONINFO* version)
 {
@@ -44,6 +95,10 @@ static bool answered(const char* name, FARPROC* answer)
         *answer = notificationState == notificationStateMissing ? nullptr : procedure(&answeredNotificationState);
         return true;
     }
+    if (lstrcmpA(name, "SHCreateItemFromParsingName") == 0 && embeddedSide != realAnswer) {
+        *answer = embeddedSide == shellItemsMissing ? nullptr : procedure(&answeredShellItem);
+        return true;
+    }
     return false;
 }
 
@@ -65,8 +120,13 @@ bool answerForPlugin(HMODULE plugin)
     shellVersion = realAnswer;
     notificationState = realAnswer;
     foregroundAnswered = false;
+    embeddedSide = realAnswer;
+    embeddedDelay = nullptr;
+    iconsMade = iconsDestroyed = 0;
     return patchImport(plugin, "KERNEL32.dll", "GetProcAddress", reinterpret_cast<const void*>(&answeringGetProcAddress))
-        && patchImport(plugin, "USER32.dll", "GetForegroundWindow", reinterpret_cast<const void*>(&answeringGetForegroundWindow));
+        && patchImport(plugin, "USER32.dll", "GetForegroundWindow", reinterpret_cast<const void*>(&answeringGetForegroundWindow))
+        && patchImport(plugin, "USER32.dll", "CreateIconIndirect", reinterpret_cast<const void*>(&countedCreateIconIndirect))
+        && patchImport(plugin, "USER32.dll", "DestroyIcon", reinterpret_cast<const void*>(&countedDestroyIcon));
 }
 
 void answerShellVersion(int major) { shellVersion = major; }
@@ -77,3 +137,14 @@ void answerForegroundWindow(HWND window)
     foregroundWindow = window;
     foregroundAnswered = true;
 }
+
+void answerEmbeddedPicture(int side, DWORD colour)
+{
+    embeddedColour = 0xFF000000 | colour;
+    embeddedSide = side;
+}
+
+DWORD embeddedPictureFlagsAsked() { return embeddedFlags; }
+void delayEmbeddedPicture(HANDLE until) { embeddedDelay = until; }
+LONG pluginIconsAlive() { return iconsMade - iconsDestroyed; }
+LONG pluginIconsMade() { return iconsMade; }

@@ -1,6 +1,6 @@
 // What Windows tells the plug-in about the shell and the user, answered by the test where it decides:
 // through the plug-in's imports of GetProcAddress (functions it resolves at run time) and
-// GetForegroundWindow. Until told otherwise the real system answers.
+// GetForegroundWindow. Until told otherwise the real system answers. Also the icons it makes.
 #ifndef STANDIN_ANSWERS_H
 #define STANDIN_ANSWERS_H
 
@@ -20,5 +20,17 @@ void answerNotificationState(int state);
 
 // The window in front, or null for none.
 void answerForegroundWindow(HWND window);
+
+// The shell's picture of any song file (SHCreateItemFromParsingName, then its image factory): a
+// side by side square of one colour (0xRRGGBB), or none with side 0; shellItemsMissing: a shell
+// without the function (Windows 2000 and XP).
+enum : int { shellItemsMissing = -3 };
+void answerEmbeddedPicture(int side, DWORD colour = 0);
+DWORD embeddedPictureFlagsAsked();   // the SIIGBF_* flags of the last request
+void delayEmbeddedPicture(HANDLE until);   // answers only once the event is set, as a slow share would
+
+// Icons the plug-in has made with CreateIconIndirect and not yet destroyed, and all it has made.
+LONG pluginIconsAlive();
+LONG pluginIconsMade();
 
 #endif

@@ -6,6 +6,7 @@
 
 static volatile DWORD clockNow;
 static volatile LONG pausesBegun;
+static volatile bool pausesShortened;
 static HANDLE pauseBegun = CreateEventA(nullptr, FALSE, FALSE, nullptr);   // set at each pause
 
 static DWORD WINAPI settableTickCount()
@@ -17,7 +18,7 @@ static DWORD WINAPI countedSleepEx(DWORD milliseconds, BOOL alertable)
 {
     InterlockedIncrement(&pausesBegun);
     SetEvent(pauseBegun);
-    return SleepEx(milliseconds, alertable);
+    return SleepEx(pausesShortened && milliseconds > 1 ? 1 : milliseconds, alertable);
 }
 
 bool controlPluginClock(HMODULE plugin, DWORD now)
@@ -31,10 +32,12 @@ void setPluginClock(DWORD now) { clockNow = now; }
 bool countPluginPauses(HMODULE plugin)
 {
     pausesBegun = 0;
+    pausesShortened = false;
     return patchImport(plugin, "KERNEL32.dll", "SleepEx", reinterpret_cast<const void*>(&countedSleepEx));
 }
 
 LONG pluginPausesBegun() { return pausesBegun; }
+void shortenPluginPauses() { pausesShortened = true; }
 
 bool runPlayerUntilPauses(LONG pauses, DWORD safetyTimeout)
 {

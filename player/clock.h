@@ -12,6 +12,10 @@ void setPluginClock(DWORD now);
 bool countPluginPauses(HMODULE plugin);
 LONG pluginPausesBegun();
 
+// From now on every such pause (the interval and the settle time alike) lasts a millisecond at most,
+// until the plug-in is counted anew: for tests about many balloons, not about their timing.
+void shortenPluginPauses();
+
 // Runs the player's message loop until the plug-in has begun `pauses` pauses; false on the safety time-out.
 bool runPlayerUntilPauses(LONG pauses, DWORD safetyTimeout = 30000);
 

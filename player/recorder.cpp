@@ -62,6 +62,29 @@ static BOOL simulatedShell(DWORD message, const NOTIFYICONDATAA* notice)
     return result;
 }
 
+// Read at once: the plug-in destroys the picture when the balloon is replaced or taken down.
+static void lookAtPicture(HICON picture, ShellCall& call)
+{
+    static DWORD pixels[256 * 256];
+    ICONINFO parts = {};
+    if (!picture || !GetIconInfo(picture, &parts)) return;
+    BITMAP colour = {};
+    GetObjectW(parts.hbmColor, sizeof colour, &colour);
+    call.pictureSize = {colour.bmWidth, colour.bmHeight};
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof format.bmiHeader, colour.bmWidth, -colour.bmHeight, 1, 32, BI_RGB};
+    HDC screen = GetDC(nullptr);
+    bool read = colour.bmWidth * colour.bmHeight <= 256 * 256 &&
+                GetDIBits(screen, parts.hbmColor, 0, colour.bmHeight, pixels, &format, DIB_RGB_COLORS) > 0;
+    ReleaseDC(nullptr, screen);
+    if (read) {
+        call.pictureCentre = pixels[colour.bmHeight / 2 * colour.bmWidth + colour.bmWidth / 2];
+        call.pictureCorner = pixels[0];
+    }
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+}
+
 static ShellCall& newCall(DWORD message, ShellCall& scratch)
 {
     LONG index = InterlockedIncrement(&callCount) - 1;
@@ -79,6 +102,7 @@ static BOOL WINAPI recordingShellNotifyIcon(DWORD message, PNOTIFYICONDATAA noti
     ShellCall& call = newCall(message, scratch);
     DWORD size = notice->cbSize < sizeof call.notice ? notice->cbSize : sizeof call.notice;
     memcpy(&call.notice, notice, size);
+    lookAtPicture(call.notice.hBalloonIcon, call);
     call.result = tray == Tray::Real ? Shell_NotifyIconA(message, notice) : simulatedShell(message, notice);
     if (callObserver) callObserver(call);
     return call.result;
@@ -97,6 +121,7 @@ static void copyFieldsOf(const NOTIFYICONDATAW& wide, NOTIFYICONDATAA* notice)
     notice->dwStateMask = wide.dwStateMask;
     notice->uTimeout = wide.uTimeout;
     notice->dwInfoFlags = wide.dwInfoFlags;
+    notice->hBalloonIcon = wide.hBalloonIcon;
 }
 
 static BOOL WINAPI recordingShellNotifyIconW(DWORD message, PNOTIFYICONDATAW notice)
@@ -107,6 +132,7 @@ static BOOL WINAPI recordingShellNotifyIconW(DWORD message, PNOTIFYICONDATAW not
     DWORD size = notice->cbSize < sizeof call.wideNotice ? notice->cbSize : sizeof call.wideNotice;
     memcpy(&call.wideNotice, notice, size);
     copyFieldsOf(call.wideNotice, &call.notice);
+    lookAtPicture(call.notice.hBalloonIcon, call);
     call.result = tray == Tray::Real ? Shell_NotifyIconW(message, notice) : simulatedShell(message, &call.notice);
     if (callObserver) callObserver(call);
     return call.result;

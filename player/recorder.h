@@ -16,6 +16,10 @@ struct ShellCall {
     LONG poll;                 // play-state queries the player had answered by then
     LARGE_INTEGER when;        // QueryPerformanceCounter at the call
     BOOL result;               // what the shell answered
+    // The balloon's own picture (hBalloonIcon, within cbSize) as it was at the call: its size, and
+    // its centre and top-left pixels as 0xAARRGGBB.
+    SIZE pictureSize;
+    DWORD pictureCentre, pictureCorner;
 };
 
 // Patches the module's imports of SHELL32!Shell_NotifyIconA and W; false if it lacks one.

@@ -10,8 +10,11 @@ static int timelineLength;
 static DWORD timelineStart;
 static volatile LONG pollCount;           // play-state queries answered
 static volatile LONG titleReadCount;
+static volatile LONG fileRequestCount;
+static wchar_t fileAnswer[1024];          // the player's own buffer for its file-name answer
 static LONG readsThisPoll;
 static LARGE_INTEGER pollTimes[16384];   // when each early poll was answered
+static LARGE_INTEGER titleReadTime;       // when the latest title read was answered
 static HANDLE dialogShown;                // set when a new dialog is activated on the player's thread
 static volatile HWND shownDialog;         // the newest such dialog
 static HHOOK dialogHook;
@@ -66,6 +69,7 @@ struct WideTitle {
 static LRESULT answerGetText(WPARAM size, LPARAM buffer)
 {
     InterlockedIncrement(&titleReadCount);
+    QueryPerformanceCounter(&titleReadTime);
     shownTitle = titleForRead();
     wchar_t* out = reinterpret_cast<wchar_t*>(buffer);
     if (size == 0) return 0;
@@ -73,11 +77,40 @@ static LRESULT answerGetText(WPARAM size, LPARAM buffer)
     return lstrlenW(out);
 }
 
+// The playlist position is the script's index: each answer or event stands for one entry.
+static LRESULT answerPosition()
+{
+    LONG poll = pollCount;
+    if (answerForPoll(poll)) return (poll <= pollScriptLength ? poll : pollScriptLength) - 1;
+    if (const TimelineEvent* event = eventNow()) return event - timeline;
+    return 0;
+}
+
+static const char* fileAt(WPARAM position)
+{
+    if (pollScript) return position < static_cast<WPARAM>(pollScriptLength) ? pollScript[position].file : nullptr;
+    if (timeline) return position < static_cast<WPARAM>(timelineLength) ? timeline[position].file : nullptr;
+    return nullptr;
+}
+
+// As the player does: a pointer to its own buffer, refilled at every such request.
+static LRESULT answerFileName(WPARAM position)
+{
+    InterlockedIncrement(&fileRequestCount);
+    const char* file = fileAt(position);
+    if (!file) return 0;
+    fileAnswer[0] = L'\0';
+    MultiByteToWideChar(CP_UTF8, 0, file, -1, fileAnswer, 1024);
+    return reinterpret_cast<LRESULT>(fileAnswer);
+}
+
 static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_USER:
         if (lParam == 104) return answerPlayState();
+        if (lParam == 125) return answerPosition();
+        if (lParam == 214) return answerFileName(wParam);
         return 0;
     case WM_GETTEXT:
         return answerGetText(wParam, lParam);
@@ -120,6 +153,7 @@ void scriptPolls(const PollAnswer* answers, int count)
     timeline = nullptr;
     pollCount = 0;
     titleReadCount = 0;
+    fileRequestCount = 0;
 }
 
 void scriptTimeline(const TimelineEvent* events, int count)
@@ -146,6 +180,8 @@ bool pollAnsweredAt(LONG poll, LARGE_INTEGER* when)
     return true;
 }
 LONG titleReads() { return titleReadCount; }
+LARGE_INTEGER latestTitleReadAt() { return titleReadTime; }
+LONG fileRequests() { return fileRequestCount; }
 
 int currentPlayerState()
 {

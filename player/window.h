@@ -10,11 +10,13 @@ const UINT playerIconId = 502;   // the player's own notification-area icon, on 
 
 // What the player answers during one poll: the play state, the title at the first read, and the
 // title at every later read of the same poll (the settle re-read); null repeats the first. Titles
-// are UTF-8, and the window answers in UTF-16 as the player's Unicode window does.
+// are UTF-8, and the window answers in UTF-16 as the player's Unicode window does. file: the playing
+// entry's file name (UTF-8), as the player answers it in UTF-16; null for none.
 struct PollAnswer {
     int state;
     const char* title;
     const char* settleTitle;
+    const char* file;
 };
 
 // What the player shows from a moment on, in milliseconds since the timeline started.
@@ -22,6 +24,7 @@ struct TimelineEvent {
     DWORD at;
     int state;
     const char* title;
+    const char* file;   // as in PollAnswer
 };
 
 // The player's main window, a Unicode window; its class carries the player's icon unless classIcon
@@ -36,12 +39,16 @@ void scriptPolls(const PollAnswer* answers, int count);
 void scriptTimeline(const TimelineEvent* events, int count);
 DWORD timelineElapsed();
 
-// The play-state queries answered so far (one per poll), and title reads.
+// The play-state queries answered so far (one per poll), title reads, and file-name requests.
 LONG pollsAnswered();
 LONG titleReads();
+LONG fileRequests();
 
 // When poll n's play-state query was answered (QueryPerformanceCounter), for the first 16384 polls.
 bool pollAnsweredAt(LONG poll, LARGE_INTEGER* when);
+
+// When the latest title read was answered (QueryPerformanceCounter).
+LARGE_INTEGER latestTitleReadAt();
 
 // The state the player shows right now (timeline) or showed at the last poll (script).
 int currentPlayerState();

@@ -21,6 +21,7 @@
 #define IDC_INTERVAL_SPIN     1006
 #define IDC_SOUND             1007
 #define IDC_BACKGROUND        1008
+#define IDC_COVER             1009
 
 // Version (1).
 #define IDV_VERSION           1

@@ -80,6 +80,7 @@ static bool writeAllSettings(const wchar_t* path)
     written &= writeSetting(path, L"Duration", settings.duration);
     written &= writeSetting(path, L"Sound", settings.sound);
     written &= writeSetting(path, L"Background", settings.background);
+    written &= writeSetting(path, L"Cover", settings.cover);
     return written;
 }
 
@@ -100,6 +101,7 @@ void readSettings()
     // Quiet by default: from Windows 8 on every balloon is a notification with the system's sound.
     storeSetting(&settings.sound, readSetting(L"Sound", 0));
     storeSetting(&settings.background, readSetting(L"Background", 0));
+    storeSetting(&settings.cover, readSetting(L"Cover", 1));
 }
 
 // From now on the per-user file is the one in use, and the one named if it cannot be written either.

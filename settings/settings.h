@@ -14,6 +14,7 @@ struct Settings {
     volatile LONG duration;   // "Duration": balloon display time in milliseconds
     volatile LONG sound;      // "Sound": balloons play the system's sound when non-zero
     volatile LONG background; // "Background": no balloon while a window of the player's is in front
+    volatile LONG cover;      // "Cover": the song's cover in its balloon when non-zero
 };
 
 extern Settings settings;

@@ -55,7 +55,7 @@ std::string clippedTextsAndSharedMnemonics(HWND dialog)
 
 struct DialogView {
     std::string caption;
-    bool enabled, simple, lines, sound, background;
+    bool enabled, simple, lines, sound, background, cover;
     std::string durationText, intervalText;
     int duration, interval;
     std::string unreadable;   // clipped texts and shared mnemonics
@@ -70,6 +70,7 @@ DialogView readDialog(HWND dialog)
     view.lines = IsDlgButtonChecked(dialog, IDC_FORMAT_LINES) == BST_CHECKED;
     view.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED;
     view.background = IsDlgButtonChecked(dialog, IDC_BACKGROUND) == BST_CHECKED;
+    view.cover = IsDlgButtonChecked(dialog, IDC_COVER) == BST_CHECKED;
     view.durationText = windowText(GetDlgItem(dialog, IDC_DURATION_EDIT));
     view.intervalText = windowText(GetDlgItem(dialog, IDC_INTERVAL_EDIT));
     view.duration = LOWORD(SendDlgItemMessageA(dialog, IDC_DURATION_SPIN, UDM_GETPOS, 0, 0));
@@ -228,7 +229,7 @@ TEST_CASE("OK with nothing changed still writes all four keys and re-applies the
     CHECK(shellCall(1).notice.uTimeout == 10000);
 }
 
-TEST_CASE("the sound and background boxes: shown, saved, and used by the next balloon")
+TEST_CASE("the sound, background and cover boxes: shown, saved, and used by the next balloon")
 {
     StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nSound=1\r\n");
     answerForegroundWindow(player.window);
@@ -240,12 +241,14 @@ TEST_CASE("the sound and background boxes: shown, saved, and used by the next ba
         view = readDialog(dialog);
         click(dialog, IDC_SOUND);
         click(dialog, IDC_BACKGROUND);
+        click(dialog, IDC_COVER);
         click(dialog, IDOK);
     });
     CHECK(view.sound);
     CHECK(!view.background);
+    CHECK(view.cover);
     CHECK(readTextFile(player.settingsPath()) ==
-          "[zoPipwick]\r\nSleep=100\r\nSound=0\r\nActive=1\r\nSimple=1\r\nDuration=10000\r\nBackground=1\r\n");
+          "[zoPipwick]\r\nSleep=100\r\nSound=0\r\nActive=1\r\nSimple=1\r\nDuration=10000\r\nBackground=1\r\nCover=0\r\n");
     const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
     scriptPolls(stopped, 1);   // the player in front: no balloon
     REQUIRE(runPlayerUntilPolls(2));
@@ -473,7 +476,7 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
     std::vector<std::string> english = controls(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     std::vector<std::string> russian = controls(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
     const std::vector<std::string> expected = {
-        "dialog style 80c800c0 size 221,180",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
+        "dialog style 80c800c0 size 221,193",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
         "font 8 MS Sans Serif",
         "1 button 50010001 164,7,50,14",
         "2 button 50010000 164,24,50,14",
@@ -490,7 +493,8 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
         "1006 msctls_updown32 50000036 150,110,11,14",
         "1007 button 50030003 7,137,207,10",
         "1008 button 50010003 7,150,207,10",
-        "-1 static 50000001 7,165,207,8",
+        "1009 button 50010003 7,163,207,10",
+        "-1 static 50000001 7,178,207,8",
     };
     auto joined = [](const std::vector<std::string>& rows) {
         std::string all;

@@ -20,7 +20,7 @@ std::string scratchIni(const char* tag)
     return std::string(folder) + "\\plugin.ini";
 }
 
-void setAll(LONG active, LONG simple, LONG sleep, LONG duration, LONG sound = 0, LONG background = 0)
+void setAll(LONG active, LONG simple, LONG sleep, LONG duration, LONG sound = 0, LONG background = 0, LONG cover = 1)
 {
     settings.active = active;
     settings.simple = simple;
@@ -28,14 +28,15 @@ void setAll(LONG active, LONG simple, LONG sleep, LONG duration, LONG sound = 0,
     settings.duration = duration;
     settings.sound = sound;
     settings.background = background;
+    settings.cover = cover;
 }
 
 }  // namespace
 
-TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s balloons, quiet, in front too")
+TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s balloons, quiet, in front too, covers")
 {
     scratchIni("nofile");
-    setAll(7, 7, 7, 7, 7, 7);
+    setAll(7, 7, 7, 7, 7, 7, 7);
     readSettings();
     CHECK(settings.active == 1);
     CHECK(settings.simple == 1);
@@ -43,6 +44,7 @@ TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s 
     CHECK(settings.duration == 10000);
     CHECK(settings.sound == 0);
     CHECK(settings.background == 0);
+    CHECK(settings.cover == 1);
 }
 
 TEST_CASE("a hand-edited file: other sections ignored, values used as read, no usable interval means 500")
@@ -50,7 +52,7 @@ TEST_CASE("a hand-edited file: other sections ignored, values used as read, no u
     std::string path = scratchIni("edited");
     writeTextFile(path,
               "[Other]\r\nActive=0\r\nSleep=9\r\n"
-              "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=20\r\nDuration=45000\r\nSound=2\r\nBackground=-1\r\n"
+              "[zoPipwick]\r\nActive=0\r\nSimple=0\r\nSleep=20\r\nDuration=45000\r\nSound=2\r\nBackground=-1\r\nCover=0\r\n"
               "[zoPipwick2]\r\nSleep=1\r\n");
     readSettings();
     CHECK(settings.active == 0);
@@ -59,6 +61,7 @@ TEST_CASE("a hand-edited file: other sections ignored, values used as read, no u
     CHECK(settings.duration == 45000);
     CHECK(settings.sound == 2);   // any non-zero value means on
     CHECK(settings.background == -1);
+    CHECK(settings.cover == 0);
 
     const char* const unusableIntervals[] = {"Sleep=0", "Sleep=-40", "Sleep=soon", "Sleep="};
     for (const char* line : unusableIntervals) {
@@ -75,9 +78,10 @@ TEST_CASE("a hand-edited file: other sections ignored, values used as read, no u
 TEST_CASE("writing: a new file holds the section and every key in its order, nothing else")
 {
     std::string path = scratchIni("new");
-    setAll(1, 0, 2500, 7000, 1, 0);
+    setAll(1, 0, 2500, 7000, 1, 0, 0);
     writeSettings();
-    CHECK(readTextFile(path) == "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\nSound=1\r\nBackground=0\r\n");
+    CHECK(readTextFile(path) ==
+          "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\nSound=1\r\nBackground=0\r\nCover=0\r\n");
 
     // Rewriting keeps the order, replaces the values in place and leaves other sections alone.
     writeTextFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");

@@ -25,12 +25,13 @@ static bool ownIconShown;
 static bool takeDownDue;      // the latest balloon shown is to be taken down at its time
 static DWORD balloonShownAt;  // GetTickCount when it was shown
 static DWORD balloonStays;    // how long it stays
+static HICON balloonPicture;  // its picture, or null: alive while the balloon may be shown
 
 static BOOL notifyShell(DWORD message, NOTIFYICONDATAA* notice) { return Shell_NotifyIconA(message, notice); }
 static BOOL notifyShell(DWORD message, NOTIFYICONDATAW* notice) { return Shell_NotifyIconW(message, notice); }
 
-static DWORD noticeSize(const NOTIFYICONDATAA&) { return balloonNoticeSize; }
-static DWORD noticeSize(const NOTIFYICONDATAW&) { return wideBalloonNoticeSize; }
+static DWORD textOnlySize(const NOTIFYICONDATAA&) { return balloonNoticeSize; }
+static DWORD textOnlySize(const NOTIFYICONDATAW&) { return wideBalloonNoticeSize; }
 
 // Resolved at run time, so that the module still loads where the shell lacks them.
 template <typename Function>
@@ -75,17 +76,20 @@ bool balloonWelcomeNow()
     return userSeesBalloons();
 }
 
-// Every field but the texts, the same for both forms.
+// Every field but the texts, the same for both forms. Without a picture the notice keeps the layout
+// Windows 2000 takes; a picture of its own needs Vista's.
 template <typename Notice>
-static void composeNotice(Notice& notice)
+static void composeNotice(Notice& notice, HICON picture)
 {
-    notice.cbSize = noticeSize(notice);
+    notice.cbSize = picture ? sizeof notice : textOnlySize(notice);
     notice.hWnd = pluginRecord.hostWindow;
     notice.uID = playerIconId;
     notice.uFlags = NIF_INFO;
     notice.uTimeout = static_cast<UINT>(settings.duration);
+    DWORD icon = picture ? NIIF_USER | NIIF_LARGE_ICON : NIIF_INFO;
     // From Windows 8 on every balloon is a notification, and each would sound.
-    notice.dwInfoFlags = NIIF_INFO | (!settings.sound && shellKnowsQuiet ? NIIF_NOSOUND : 0);
+    notice.dwInfoFlags = icon | (!settings.sound && shellKnowsQuiet ? NIIF_NOSOUND : 0);
+    notice.hBalloonIcon = picture;
 }
 
 static void copyDescription(NOTIFYICONDATAA& notice)
@@ -136,6 +140,12 @@ static void removeOwnIcon()
     ownIconShown = false;
 }
 
+static void destroyPicture(HICON* picture)
+{
+    if (*picture) DestroyIcon(*picture);
+    *picture = nullptr;
+}
+
 // "Duration" 0 leaves the balloon to Windows; our icon then stays as long as any Windows holds one.
 static void scheduleTakeDown(bool onOwnIcon)
 {
@@ -145,25 +155,28 @@ static void scheduleTakeDown(bool onOwnIcon)
     balloonStays = duration > 0 ? static_cast<DWORD>(duration) : shortestBalloon;
 }
 
+// A picture lives as long as the balloon that shows it: the one replaced goes once the new one is up.
 template <typename Notice>
-static void show(Notice& notice)
+static void show(Notice& notice, HICON picture)
 {
-    composeNotice(notice);
+    composeNotice(notice, picture);
     // At a normal exit the player destroys its window before quit, and a poll in between reads
     // "stopped": no balloon for that.
-    if (!IsWindow(pluginRecord.hostWindow)) return;
-    if (notifyShell(NIM_MODIFY, &notice)) {
-        removeOwnIcon();
-        scheduleTakeDown(false);
+    bool onPlayerIcon = IsWindow(pluginRecord.hostWindow) && notifyShell(NIM_MODIFY, &notice);
+    if (onPlayerIcon) removeOwnIcon();
+    else if (!IsWindow(pluginRecord.hostWindow) || !showOnOwnIcon(notice)) {
+        destroyPicture(&picture);
         return;
     }
-    if (showOnOwnIcon(notice)) scheduleTakeDown(true);
+    destroyPicture(&balloonPicture);
+    balloonPicture = picture;
+    scheduleTakeDown(!onPlayerIcon);
 }
 
-void showBalloon(bool wide)
+void showBalloon(bool wide, HICON picture)
 {
-    if (wide) show(wideBalloonNotice);
-    else show(balloonNotice);
+    if (wide) show(wideBalloonNotice, picture);
+    else show(balloonNotice, picture);
 }
 
 DWORD balloonTimeLeft()
@@ -181,12 +194,12 @@ void takeDownExpiredBalloon()
     takeDownDue = false;
     if (ownIconShown) {
         removeOwnIcon();
-        return;
+    } else if (IsWindow(pluginRecord.hostWindow)) {
+        NOTIFYICONDATAA notice = {};
+        composeNotice(notice, nullptr);
+        notifyShell(NIM_MODIFY, &notice);
     }
-    if (!IsWindow(pluginRecord.hostWindow)) return;
-    NOTIFYICONDATAA notice = {};
-    composeNotice(notice);
-    notifyShell(NIM_MODIFY, &notice);
+    destroyPicture(&balloonPicture);
 }
 
 void endBalloons()
@@ -195,4 +208,5 @@ void endBalloons()
     removeOwnIcon();
     if (ownIconWindow) DestroyWindow(ownIconWindow);
     ownIconWindow = nullptr;
+    destroyPicture(&balloonPicture);
 }

@@ -15,9 +15,11 @@ void prepareBalloons();
 // player's windows is in front.
 bool balloonWelcomeNow();
 
-// Shows the text standing in balloonNotice.szInfo, or in wideBalloonNotice.szInfo when wide. Nothing
-// at all once the player's window is gone.
-void showBalloon(bool wide);
+// Shows the text standing in balloonNotice.szInfo, or in wideBalloonNotice.szInfo when wide, with
+// picture (or null) in place of the information icon; the balloon owns the picture from then on and
+// destroys it once the balloon is replaced or taken down. Nothing at all once the player's window is
+// gone.
+void showBalloon(bool wide, HICON picture);
 
 // How long until the shown balloon is taken down, or INFINITE when none is due.
 DWORD balloonTimeLeft();
@@ -26,8 +28,8 @@ DWORD balloonTimeLeft();
 // removed with it.
 void takeDownExpiredBalloon();
 
-// Removes our icon and its window, and forgets any balloon due for taking down; the watcher does
-// this as it ends.
+// Removes our icon and its window, destroys the latest picture, and forgets any balloon due for
+// taking down; the watcher does this as it ends.
 void endBalloons();
 
 #endif

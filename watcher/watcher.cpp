@@ -1,8 +1,10 @@
 // The watcher loop: one poll per update interval, a 500 ms settle check for each new song.
 #include <windows.h>
+#include <objbase.h>
 #include "watcher.h"
 #include "title.h"
 #include "balloon.h"
+#include "../cover/cover.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
@@ -28,6 +30,21 @@ static void readTitle(wchar_t* title, int size)
 {
     title[0] = L'\0';
     GetWindowTextW(pluginRecord.hostWindow, title, size);
+}
+
+// The playing entry's file name. The player answers with a buffer of its own that the next such call,
+// from anyone, refills: copied at once, bounded, and never kept. A name that does not fit is none.
+static bool readPlayingFile(wchar_t* path, int size)
+{
+    HWND player = pluginRecord.hostWindow;
+    WPARAM position = static_cast<WPARAM>(SendMessageA(player, WM_USER, 0, 125));
+    const wchar_t* name = reinterpret_cast<const wchar_t*>(SendMessageA(player, WM_USER, position, 214));
+    if (!name) return false;
+    int length = 0;
+    while (length < size && name[length]) path[length] = name[length], ++length;
+    if (length == size) return false;
+    path[length] = L'\0';
+    return true;
 }
 
 // Unit by unit: the system's string comparison calls some different titles equal.
@@ -94,11 +111,30 @@ static void composeStateText(UINT text)
     wideText = !narrowWithoutLoss(wideBalloonNotice.szInfo, balloonNotice.szInfo, sizeof balloonNotice.szInfo);
 }
 
-// A balloon the user cannot see now would be shown long after its song: the change counts as handled
-// all the same, and the next one raises the next balloon.
-static void showComposedBalloon()
+static HICON coverOfPlayingSong()
 {
-    if (balloonWelcomeNow()) showBalloon(wideText);
+    wchar_t path[MAX_PATH];
+    if (!readPlayingFile(path, MAX_PATH)) return nullptr;
+    return loadSongCover(path);
+}
+
+// A balloon the user cannot see now would be shown long after its song: the change counts as handled
+// all the same, and the next one raises the next balloon. The cover is asked for only then, after
+// the settle, so that the file is the titled song's.
+static void showComposedBalloon(bool song)
+{
+    if (!balloonWelcomeNow()) return;
+    if (!song || !settings.cover) {
+        showBalloon(wideText, nullptr);
+        return;
+    }
+    HICON cover = coverOfPlayingSong();
+    // Reading a cover from a slow share may outlast quit's wait: no balloon after quit.
+    if (stopRequested) {
+        if (cover) DestroyIcon(cover);
+        return;
+    }
+    showBalloon(wideText, cover);
 }
 
 // A playing cycle; returns whether its state is recorded.
@@ -111,7 +147,7 @@ static bool watchPlaying(wchar_t* title, int size)
     if (!settle()) return false;
     readTitle(title, size);
     if (!sameText(title, lastTitle)) return false;
-    showComposedBalloon();
+    showComposedBalloon(true);
     return true;
 }
 
@@ -120,7 +156,7 @@ static void watchNotPlaying(LONG state)
     if (state == lastState) return;
     lastTitle[0] = L'\0';   // the same song shows again when playback resumes
     composeStateText(state == Paused ? IDS_PAUSED : IDS_STOPPED);
-    showComposedBalloon();
+    showComposedBalloon(false);
 }
 
 DWORD watcherMain()
@@ -128,7 +164,10 @@ DWORD watcherMain()
     wchar_t title[512];
     lastTitle[0] = L'\0';
     lastState = Stopped;
+    // Covers come through COM: the shell's picture of a file, and the imaging decoders.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     prepareBalloons();
+    prepareCovers();
     while (!stopRequested) {
         if (!pauseBeforePoll()) break;
         takeDownExpiredBalloon();
@@ -139,5 +178,6 @@ DWORD watcherMain()
         if (recorded) lastState = state;
     }
     endBalloons();
+    if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }

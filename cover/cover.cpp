@@ -1,0 +1,173 @@
+// Covers: the shell's picture of the song file, else cover.jpg and its kin beside it, each scaled to
+// the icon's size with its aspect kept and transparent margins. A corrupt or hostile picture fails in
+// the platform's decoder and leaves the balloon without a cover.
+#include <windows.h>
+#include <objbase.h>
+#include <shobjidl.h>
+#include <wincodec.h>
+#include "cover.h"
+#include "../text/text.h"
+
+typedef HRESULT(WINAPI* CreateItemFromParsingName)(PCWSTR path, IBindCtx* context, REFIID type, void** item);
+
+// As wincodec.h has them; defined here, since the library that holds them brings every other GUID along.
+static const CLSID imagingFactory1 = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+static const GUID bgraPixels = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
+
+static const DWORD largestPicture = 16 * 1024 * 1024;   // a larger file beside the song is skipped
+static const UINT smallestCover = 8;   // Wine's shell answers 1x1 for a file without a picture
+static const int largestIcon = 256;    // SM_CXICON is far smaller at any scaling
+static const wchar_t* const pictureNames[] = {
+    L"cover.jpg", L"cover.jpeg", L"cover.png", L"folder.jpg", L"folder.jpeg", L"folder.png",
+    L"front.jpg", L"front.jpeg", L"front.png", L"albumart.jpg", L"albumart.jpeg", L"albumart.png",
+    L"AlbumArtSmall.jpg",
+};
+
+static CreateItemFromParsingName createShellItem;   // the shell's, from Vista on; null before
+static BYTE iconMask[largestIcon / 8 * largestIcon];   // all zero: the colour bitmap's alpha decides
+
+void prepareCovers()
+{
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHCreateItemFromParsingName");
+    createShellItem = reinterpret_cast<CreateItemFromParsingName>(reinterpret_cast<void*>(found));
+}
+
+// A drive letter or a share: only files have covers. Device and long-path prefixes (\\.\, \\?\) are
+// left alone, a stream's URL too.
+static bool isSongFile(const wchar_t* path)
+{
+    wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+    if (letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\') return true;
+    return path[0] == L'\\' && path[1] == L'\\' && path[2] != L'.' && path[2] != L'?' && path[2] != L'\0';
+}
+
+template <typename Interface>
+static void release(Interface*& object)
+{
+    if (object) object->Release();
+    object = nullptr;
+}
+
+// The picture fitted into the icon's square, centred.
+static RECT fittedPlace(int width, int height, int iconWidth, int iconHeight)
+{
+    LONG fitWidth = iconWidth, fitHeight = iconHeight;
+    if (MulDiv(width, iconHeight, height) > iconWidth) fitHeight = MulDiv(height, iconWidth, width);
+    else fitWidth = MulDiv(width, iconHeight, height);
+    if (fitWidth < 1) fitWidth = 1;
+    if (fitHeight < 1) fitHeight = 1;
+    LONG left = (iconWidth - fitWidth) / 2, top = (iconHeight - fitHeight) / 2;
+    return {left, top, left + fitWidth, top + fitHeight};
+}
+
+// The scaled picture's pixels, straight alpha, into a 32-bit top-down DIB whose margins stay zero
+// (transparent), made an icon.
+static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture)
+{
+    UINT width = 0, height = 0;
+    if (FAILED(picture->GetSize(&width, &height)) || width < smallestCover || height < smallestCover) return nullptr;
+    if (width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
+    int iconWidth = GetSystemMetrics(SM_CXICON), iconHeight = GetSystemMetrics(SM_CYICON);
+    if (iconWidth < 1 || iconHeight < 1 || iconWidth > largestIcon || iconHeight > largestIcon) return nullptr;
+    RECT place = fittedPlace(static_cast<int>(width), static_cast<int>(height), iconWidth, iconHeight);
+
+    IWICBitmapScaler* scaler = nullptr;
+    IWICFormatConverter* converter = nullptr;
+    HICON icon = nullptr;
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = iconWidth;
+    format.bmiHeader.biHeight = -iconHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    UINT stride = static_cast<UINT>(iconWidth) * 4;
+    UINT offset = static_cast<UINT>(place.top) * stride + static_cast<UINT>(place.left) * 4;
+    WICRect whole = {0, 0, place.right - place.left, place.bottom - place.top};
+    bool drawn = colour && SUCCEEDED(factory->CreateBitmapScaler(&scaler))
+              && SUCCEEDED(scaler->Initialize(picture, whole.Width, whole.Height, WICBitmapInterpolationModeFant))
+              && SUCCEEDED(factory->CreateFormatConverter(&converter))
+              && SUCCEEDED(converter->Initialize(scaler, bgraPixels, WICBitmapDitherTypeNone,
+                                                 nullptr, 0.0, WICBitmapPaletteTypeCustom))
+              && SUCCEEDED(converter->CopyPixels(&whole, stride, stride * iconHeight - offset,
+                                                 static_cast<BYTE*>(bits) + offset));
+    release(converter);
+    release(scaler);
+    if (drawn) {
+        HBITMAP mask = CreateBitmap(iconWidth, iconHeight, 1, 1, iconMask);
+        ICONINFO parts = {TRUE, 0, 0, mask, colour};
+        if (mask) icon = CreateIconIndirect(&parts);
+        if (mask) DeleteObject(mask);
+    }
+    if (colour) DeleteObject(colour);
+    return icon;
+}
+
+// The shell's own picture of the file: the cover embedded in MP3, WMA, M4A (and FLAC from Windows 10
+// on). Only a thumbnail: never the file type's icon.
+static HICON embeddedCover(IWICImagingFactory* factory, const wchar_t* songPath)
+{
+    if (!createShellItem) return nullptr;
+    IShellItemImageFactory* images = nullptr;
+    if (FAILED(createShellItem(songPath, nullptr, __uuidof(IShellItemImageFactory), reinterpret_cast<void**>(&images))))
+        return nullptr;
+    SIZE size = {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+    HBITMAP picture = nullptr;
+    HRESULT found = images->GetImage(size, SIIGBF_THUMBNAILONLY, &picture);
+    release(images);
+    if (FAILED(found) || !picture) return nullptr;
+    IWICBitmap* bitmap = nullptr;
+    HICON icon = nullptr;
+    // The shell's bitmaps often leave alpha at zero: a cover is opaque.
+    if (SUCCEEDED(factory->CreateBitmapFromHBITMAP(picture, nullptr, WICBitmapIgnoreAlpha, &bitmap)))
+        icon = iconOf(factory, bitmap);
+    release(bitmap);
+    DeleteObject(picture);
+    return icon;
+}
+
+static HICON decodedPicture(IWICImagingFactory* factory, const wchar_t* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &file)) return nullptr;
+    if ((file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || file.nFileSizeHigh || file.nFileSizeLow > largestPicture)
+        return nullptr;
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    HICON icon = nullptr;
+    if (SUCCEEDED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder))
+        && SUCCEEDED(decoder->GetFrame(0, &frame)))
+        icon = iconOf(factory, frame);
+    release(frame);
+    release(decoder);
+    return icon;
+}
+
+// The first picture beside the song that decodes, in the order of pictureNames.
+static HICON pictureBesideSong(IWICImagingFactory* factory, const wchar_t* songPath)
+{
+    int folderLength = static_cast<int>(fileNameOf(songPath) - songPath);   // with its backslash
+    for (const wchar_t* name : pictureNames) {
+        wchar_t path[MAX_PATH];
+        if (folderLength + lstrlenW(name) >= MAX_PATH) return nullptr;
+        lstrcpynW(path, songPath, folderLength + 1);
+        lstrcatW(path, name);
+        if (HICON icon = decodedPicture(factory, path)) return icon;
+    }
+    return nullptr;
+}
+
+HICON loadSongCover(const wchar_t* songPath)
+{
+    // The shell's item is Vista's: before it, no covers at all.
+    if (!createShellItem || !isSongFile(songPath)) return nullptr;
+    IWICImagingFactory* factory = nullptr;
+    if (FAILED(CoCreateInstance(imagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
+                                reinterpret_cast<void**>(&factory))))
+        return nullptr;
+    HICON icon = embeddedCover(factory, songPath);
+    if (!icon) icon = pictureBesideSong(factory, songPath);
+    release(factory);
+    return icon;
+}
