@@ -1,9 +1,11 @@
 // The benchmark: what the plug-in costs the player while it runs. Prints figures and ratios.
 #include <windows.h>
+#include <objbase.h>
 #include <stdlib.h>
 #include <stdio.h>
 #include <string.h>
 #include "host.h"
+#include "pictures.h"
 #include "recorder.h"
 #include "threads.h"
 #include "window.h"
@@ -131,6 +133,50 @@ void measureBalloonLatency(int interval)
            interval, count ? total / count : 0.0, worst, count);
 }
 
+struct DueToSent { double total, worst; int count; } dueToSent;
+
+// A balloon is due once the settle's second title read has found the title unchanged: the last thing
+// the player is asked before the balloon (but the song's file, with covers on).
+void timeDueToSent(const ShellCall& call)
+{
+    double took = milliseconds(call.when.QuadPart - latestTitleReadAt().QuadPart);
+    dueToSent.total += took;
+    dueToSent.worst = took > dueToSent.worst ? took : dueToSent.worst;
+    ++dueToSent.count;
+}
+
+void measureCoverTime(bool covers)
+{
+    static wchar_t folder[MAX_PATH];
+    static char file[MAX_PATH * 3];
+    if (!folder[0]) {
+        char scratch[MAX_PATH];
+        makeScratchFolder("cover", scratch, MAX_PATH);
+        MultiByteToWideChar(CP_ACP, 0, scratch, -1, folder, MAX_PATH);
+        wchar_t picture[MAX_PATH + 16];
+        wsprintfW(picture, L"%s\\cover.jpg", folder);
+        writePicture(picture, 1000, 1000, 0x336699);
+        snprintf(file, sizeof file, "%s\\song.mp3", scratch);
+    }
+    static char titles[10][64];
+    static PollAnswer script[10];
+    for (int i = 0; i < 10; ++i) {
+        snprintf(titles[i], sizeof titles[i], "%d. Artist %d - Song %d - Winamp", i, i, i);
+        script[i] = {StatePlaying, titles[i], nullptr, file};
+    }
+    Bench bench(covers ? "[zoPipwick]\r\nSleep=100\r\n" : "[zoPipwick]\r\nSleep=100\r\nCover=0\r\n");
+    dueToSent = {};
+    observeShellCalls(timeDueToSent);
+    scriptPolls(script, 10);
+    bench.plugin.record->init();
+    runPlayerUntilPolls(11);
+    bench.plugin.record->quit();
+    observeShellCalls(nullptr);
+    printf("balloon due to sent (settle's title read to shell call), %s: mean %.2f ms, worst %.2f ms over %d songs\n",
+           covers ? "with a 1000 x 1000 JPEG beside each song" : "covers off", dueToSent.count ? dueToSent.total / dueToSent.count : 0.0,
+           dueToSent.worst, dueToSent.count);
+}
+
 void measureQuit(int interval)
 {
     double worst = 0;
@@ -253,6 +299,7 @@ void soak()
 int main(int argc, char** argv)
 {
     QueryPerformanceFrequency(&frequency);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);   // the cover picture is made with Windows' encoder
     bool quick = argc > 1 && strcmp(argv[1], "--quick") == 0;
     char dll[MAX_PATH];
     builtPluginPath(dll, MAX_PATH);
@@ -264,6 +311,9 @@ int main(int argc, char** argv)
     fflush(stdout);
     measureBalloonLatency(100);
     measureBalloonLatency(500);
+    fflush(stdout);
+    measureCoverTime(false);
+    measureCoverTime(true);
     fflush(stdout);
     measureQuit(500);
     measureQuit(30000);

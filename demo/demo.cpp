@@ -1,7 +1,8 @@
 // The demo: the stand-in player plays a playlist with the real plug-in loaded, and every balloon the
 // plug-in raises is printed with the time and what the player showed at that moment.
-//   demo.exe [playlist-file] [--lines] [--no-icon]
+//   demo.exe [playlist-file] [--lines] [--no-icon] [--music folder]
 // With --no-icon the player shows no notification-area icon of its own (the real player's default).
+// --music: where the built-in playlist's song files lie, some with a cover beside them.
 // A playlist file (UTF-8) has one event a line: seconds from the start, play|pause|stop, and for play the
 // window title, e.g. "4.5 play 2. Some Artist - Some Song - Winamp". Lines starting with # are skipped.
 #include <windows.h>
@@ -16,21 +17,27 @@
 namespace {
 
 // Titles are UTF-8, as the player's Unicode window holds them; the first two are outside code page 1252.
+// Files lie in the --music folder: the first and third songs have a cover beside them, the second none.
+const char kino[] = "Kino\\Zvezda po imeni Solntse.mp3";
+const char quillfen[] = "The Quillfen Four\\Copper Kettle Morning.mp3";
 const TimelineEvent defaultPlaylist[] = {
-    {0, StateStopped, "Winamp"},
-    {1000, StatePlaying, "1. Кино - Звезда по имени Солнце - Winamp"},
-    {6000, StatePlaying, "2. 坂本九 - 上を向いて歩こう - Winamp"},
-    {11000, StatePlaying, "3. The Quillfen Four - Copper Kettle Morning - Winamp"},
-    {15000, StatePaused, "3. The Quillfen Four - Copper Kettle Morning - Winamp"},
-    {17000, StatePlaying, "3. The Quillfen Four - Copper Kettle Morning - Winamp"},
-    {20000, StatePlaying, "[Connecting] 4. Radio Moorhen - Winamp"},
-    {21000, StatePlaying, "[Buffer: 45%] 4. Radio Moorhen - Winamp"},
-    {22000, StatePlaying, "4. Mossgrove Trio - Evening Signals - Winamp"},
-    {26000, StatePlaying, "5. Mossgrove Trio - Skipped Too Soon - Winamp"},
-    {26300, StatePlaying, "6. Heron & Reed - The One That Stayed - Winamp"},
-    {30500, StateStopped, "Winamp"},
-    {33000, StateStopped, "Winamp"},
+    {0, StateStopped, "Winamp", nullptr},
+    {1000, StatePlaying, "1. Кино - Звезда по имени Солнце - Winamp", kino},
+    {6000, StatePlaying, "2. 坂本九 - 上を向いて歩こう - Winamp", "Sakamoto Kyu\\Ue o muite arukou.mp3"},
+    {11000, StatePlaying, "3. The Quillfen Four - Copper Kettle Morning - Winamp", quillfen},
+    {15000, StatePaused, "3. The Quillfen Four - Copper Kettle Morning - Winamp", quillfen},
+    {17000, StatePlaying, "3. The Quillfen Four - Copper Kettle Morning - Winamp", quillfen},
+    {20000, StatePlaying, "[Connecting] 4. Radio Moorhen - Winamp", "http://radio.example/moorhen"},
+    {21000, StatePlaying, "[Buffer: 45%] 4. Radio Moorhen - Winamp", "http://radio.example/moorhen"},
+    {22000, StatePlaying, "4. Mossgrove Trio - Evening Signals - Winamp", "http://radio.example/moorhen"},
+    {26000, StatePlaying, "5. Mossgrove Trio - Skipped Too Soon - Winamp", nullptr},
+    {26300, StatePlaying, "6. Heron & Reed - The One That Stayed - Winamp", nullptr},
+    {30500, StateStopped, "Winamp", nullptr},
+    {33000, StateStopped, "Winamp", nullptr},
 };
+const int defaultLength = sizeof defaultPlaylist / sizeof defaultPlaylist[0];
+TimelineEvent placedPlaylist[defaultLength];
+char placedFiles[defaultLength][MAX_PATH];
 
 TimelineEvent fileEvents[256];
 char fileTitles[256][512];
@@ -63,15 +70,64 @@ int readPlaylist(const char* path)
         lstrcpynA(fileTitles[count], used ? line + used : "", 512);
         if (state == StatePlaying && !fileTitles[count][0]) lstrcpyA(fileTitles[count], "Winamp");
         if (state != StatePlaying && !fileTitles[count][0] && count > 0) lstrcpyA(fileTitles[count], fileTitles[count - 1]);
-        fileEvents[count] = {static_cast<DWORD>(seconds * 1000), state, fileTitles[count]};
+        fileEvents[count] = {static_cast<DWORD>(seconds * 1000), state, fileTitles[count], nullptr};
         ++count;
     }
     fclose(file);
     return count;
 }
 
+// The built-in playlist with its song files in folder (a Windows path); streams keep their address.
+const TimelineEvent* placeSongs(const char* folder)
+{
+    for (int i = 0; i < defaultLength; ++i) {
+        placedPlaylist[i] = defaultPlaylist[i];
+        const char* file = defaultPlaylist[i].file;
+        if (!file || strncmp(file, "http:", 5) == 0) continue;
+        snprintf(placedFiles[i], MAX_PATH, "%s\\%s", folder, file);
+        placedPlaylist[i].file = placedFiles[i];
+    }
+    return placedPlaylist;
+}
+
+// The first balloon picture, as the plug-in hands it to the shell, on white and four times enlarged,
+// as a 24-bit BMP at PIPWICK_COVER_PICTURE: Wine 8 draws no picture of a balloon's own.
+void saveBalloonPicture(HICON picture)
+{
+    static bool saved;
+    char path[MAX_PATH];
+    if (saved || !picture || !GetEnvironmentVariableA("PIPWICK_COVER_PICTURE", path, MAX_PATH)) return;
+    saved = true;
+    const int side = 4 * GetSystemMetrics(SM_CXICON), tall = 4 * GetSystemMetrics(SM_CYICON);
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof format.bmiHeader, side, tall, 1, 24, BI_RGB};   // bottom-up, as BMP files are
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC canvas = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(canvas, bitmap);
+    RECT all = {0, 0, side, tall};
+    FillRect(canvas, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(canvas, 0, 0, picture, side, tall, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    DWORD rowBytes = (side * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof format.bmiHeader + rowBytes * tall), 0, 0,
+                             sizeof file + sizeof format.bmiHeader};
+    if (FILE* out = fopen(path, "wb")) {
+        fwrite(&file, sizeof file, 1, out);
+        fwrite(&format.bmiHeader, sizeof format.bmiHeader, 1, out);
+        fwrite(bits, rowBytes, tall, out);
+        fclose(out);
+    }
+    SelectObject(canvas, old);
+    DeleteObject(bitmap);
+    DeleteDC(canvas);
+    ReleaseDC(nullptr, screen);
+}
+
 void printCall(const ShellCall& call)
 {
+    saveBalloonPicture(call.notice.hBalloonIcon);
     bool playerIcon = call.notice.uID == playerIconId;
     if (call.message == NIM_DELETE) {
         printf("[%6.2f s] the plug-in's own icon removed%s\n", timelineElapsed() / 1000.0, call.result ? "" : " (it was gone)");
@@ -96,8 +152,13 @@ void printCall(const ShellCall& call)
     text[out] = '\0';
     const char* where = !call.result ? "not shown: no notification area"
                         : playerIcon ? "on the player's icon" : "on the plug-in's own icon";
-    printf("[%6.2f s] balloon \"%s\" %s  (player %s: %s)\n", timelineElapsed() / 1000.0, text, where,
-           stateName(currentPlayerState()), currentPlayerTitle());
+    if (!*text) {
+        printf("[%6.2f s] balloon taken down\n", timelineElapsed() / 1000.0);
+        fflush(stdout);
+        return;
+    }
+    printf("[%6.2f s] balloon \"%s\"%s %s  (player %s: %s)\n", timelineElapsed() / 1000.0, text,
+           call.notice.hBalloonIcon ? " with its cover" : "", where, stateName(currentPlayerState()), currentPlayerTitle());
     fflush(stdout);
 }
 
@@ -125,12 +186,13 @@ bool balloonVisible()
 int main(int argc, char** argv)
 {
     const TimelineEvent* playlist = defaultPlaylist;
-    int length = sizeof defaultPlaylist / sizeof defaultPlaylist[0];
+    int length = defaultLength;
     const char* settings = "[zoPipwick]\r\nSimple=1\r\n";
     bool playerIcon = true;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--lines") == 0) { settings = "[zoPipwick]\r\nSimple=0\r\n"; continue; }
         if (strcmp(argv[i], "--no-icon") == 0) { playerIcon = false; continue; }
+        if (strcmp(argv[i], "--music") == 0 && i + 1 < argc) { playlist = placeSongs(argv[++i]); continue; }
         length = readPlaylist(argv[i]);
         playlist = fileEvents;
         if (length <= 0) { fprintf(stderr, "demo: cannot read a playlist from %s\n", argv[i]); return 2; }
