@@ -1,8 +1,11 @@
 // The demo: the stand-in player plays a playlist with the real plug-in loaded, and every balloon the
 // plug-in raises is printed with the time and what the player showed at that moment.
-//   demo.exe [playlist-file] [--lines] [--no-icon] [--music folder]
+//   demo.exe [playlist-file] [--lines] [--no-icon] [--music folder] [--plugin dll] [--class name]
 // With --no-icon the player shows no notification-area icon of its own (the real player's default).
 // --music: where the built-in playlist's song files lie, some with a cover beside them.
+// --plugin: load that DLL where it lies, with the settings beside it, as the player loads its Plugins
+// folder (else a copy of the built one in a scratch folder). --class: the main window's class, as
+// the player's /CLASS= switch renames it.
 // A playlist file (UTF-8) has one event a line: seconds from the start, play|pause|stop, and for play the
 // window title, e.g. "4.5 play 2. Some Artist - Some Song - Winamp". Lines starting with # are skipped.
 #include <windows.h>
@@ -189,7 +192,14 @@ int main(int argc, char** argv)
     int length = defaultLength;
     const char* settings = "[zoPipwick]\r\nSimple=1\r\n";
     bool playerIcon = true;
+    const char* pluginInPlace = nullptr;
+    wchar_t className[64] = L"";
     for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--plugin") == 0 && i + 1 < argc) { pluginInPlace = argv[++i]; continue; }
+        if (strcmp(argv[i], "--class") == 0 && i + 1 < argc) {
+            MultiByteToWideChar(CP_ACP, 0, argv[++i], -1, className, 64);
+            continue;
+        }
         if (strcmp(argv[i], "--lines") == 0) { settings = "[zoPipwick]\r\nSimple=0\r\n"; continue; }
         if (strcmp(argv[i], "--no-icon") == 0) { playerIcon = false; continue; }
         if (strcmp(argv[i], "--music") == 0 && i + 1 < argc) { playlist = placeSongs(argv[++i]); continue; }
@@ -199,13 +209,17 @@ int main(int argc, char** argv)
     }
 
     char folder[MAX_PATH], dllPath[MAX_PATH];
-    makeScratchFolder("demo", folder, MAX_PATH);
-    if (!copyPluginTo(folder, "gen_Pipwick.dll", dllPath, MAX_PATH)) { fprintf(stderr, "demo: no built DLL\n"); return 1; }
-    char iniPath[MAX_PATH];
-    snprintf(iniPath, MAX_PATH, "%s\\plugin.ini", folder);
-    if (FILE* ini = fopen(iniPath, "wb")) { fputs(settings, ini); fclose(ini); }
+    if (pluginInPlace) {
+        lstrcpynA(dllPath, pluginInPlace, MAX_PATH);
+    } else {
+        makeScratchFolder("demo", folder, MAX_PATH);
+        if (!copyPluginTo(folder, "gen_Pipwick.dll", dllPath, MAX_PATH)) { fprintf(stderr, "demo: no built DLL\n"); return 1; }
+        char iniPath[MAX_PATH];
+        snprintf(iniPath, MAX_PATH, "%s\\plugin.ini", folder);
+        if (FILE* ini = fopen(iniPath, "wb")) { fputs(settings, ini); fclose(ini); }
+    }
 
-    HWND window = createPlayerWindow();
+    HWND window = createPlayerWindow(true, className[0] ? className : nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     bool tray = playerIcon && addPlayerTrayIcon(window);
     LoadedPlugin plugin;

@@ -6,7 +6,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The record the player receives from winampGetGeneralPurposePlugin: seven 32-bit fields.
+// The record the player receives from winampGetGeneralPurposePlugin: seven fields, 32 bits each in the
+// player's 32-bit process.
 struct GeneralPurposePlugin {
     int version;                 // interface version, 0x10
     char* description;           // descriptionText

@@ -118,11 +118,11 @@ static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND createPlayerWindow(bool classIcon)
+HWND createPlayerWindow(bool classIcon, const wchar_t* className)
 {
-    static ATOM classes[2];
-    const wchar_t* className = classIcon ? L"Winamp v1.x" : L"Winamp v1.x without icon";
-    if (!classes[classIcon]) {
+    if (!className) className = classIcon ? L"Winamp v1.x" : L"Winamp v1.x without icon";
+    WNDCLASSW registered;
+    if (!GetClassInfoW(GetModuleHandleW(nullptr), className, &registered)) {
         WNDCLASSW description = {};
         description.lpfnWndProc = playerWindowProc;
         description.hInstance = GetModuleHandleW(nullptr);
@@ -130,7 +130,7 @@ HWND createPlayerWindow(bool classIcon)
         description.hIcon = classIcon ? LoadIconW(nullptr, MAKEINTRESOURCEW(32512)) : nullptr;   // IDI_APPLICATION
         description.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));   // IDC_ARROW
         description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        classes[classIcon] = RegisterClassW(&description);
+        RegisterClassW(&description);
     }
     shownWindow = CreateWindowW(className, L"Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -28,8 +28,8 @@ struct TimelineEvent {
 };
 
 // The player's main window, a Unicode window; its class carries the player's icon unless classIcon
-// is false.
-HWND createPlayerWindow(bool classIcon = true);
+// is false. className: another name for its class, as the player's /CLASS= switch gives it.
+HWND createPlayerWindow(bool classIcon = true, const wchar_t* className = nullptr);
 
 // Per-poll answers for tests: poll n (counted from 1) gets answers[n-1]; polls past the end repeat
 // the last answer's state and settle title.

@@ -1,6 +1,7 @@
 ; The setup program: finds Winamp's folder, installs gen_Pipwick.dll into its Plugins folder, and
-; registers an uninstaller. Built by tools/release.sh:
+; registers an uninstaller. Built by tools/make-setup.sh:
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.01 -DFILEVERSION=1.0.1.2 -DDLL=<built DLL> -DOUTFILE=<exe> setup.nsi
+; The uninstaller takes /RemoveSettings: a silent uninstall then removes the settings too.
 ; Nothing here depends on the clock, so the same commit gives the same bytes.
 
 Unicode true
@@ -50,6 +51,8 @@ LangString PlayerRunning ${LANG_ENGLISH} "Winamp is running. Please close it, th
 LangString PlayerRunning ${LANG_RUSSIAN} "Winamp запущен. Закройте его и нажмите «Повтор»."
 LangString RemoveSettings ${LANG_ENGLISH} "Remove Pipwick's settings too?"
 LangString RemoveSettings ${LANG_RUSSIAN} "Удалить и настройки Pipwick?"
+LangString PluginInUse ${LANG_ENGLISH} "gen_Pipwick.dll is in use by another program and could not be removed.$\r$\n$\r$\nPlease close that program, then uninstall Pipwick again."
+LangString PluginInUse ${LANG_RUSSIAN} "gen_Pipwick.dll занят другой программой и не может быть удалён.$\r$\n$\r$\nЗакройте эту программу и снова удалите Pipwick."
 
 VIProductVersion "${FILEVERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Pipwick"
@@ -76,24 +79,43 @@ Function unquotePath
     done:
 FunctionEnd
 
+Var firstCandidate   ; the first folder named at all, for the page when none holds winamp.exe
+Var playerFound      ; 1 once $INSTDIR holds winamp.exe
+
+; $0: a folder Winamp's installer may have recorded. A value that names a folder the user has since
+; removed or moved must not win over a good one that follows.
+Function considerPlayerFolder
+    ${If} $playerFound == 1
+    ${OrIf} $0 == ""
+        Return
+    ${EndIf}
+    ${If} $firstCandidate == ""
+        StrCpy $firstCandidate $0
+    ${EndIf}
+    ${If} ${FileExists} "$0\winamp.exe"
+        StrCpy $INSTDIR $0
+        StrCpy $playerFound 1
+    ${EndIf}
+FunctionEnd
+
 ; Where Winamp's installer says it put Winamp: per user first, then its uninstall entry (in the
 ; 32-bit registry view, which this 32-bit setup reads by default), then the default folder.
 Function findPlayerFolder
     ReadRegStr $0 HKCU "${PLAYER_KEY}" ""
-    ${If} $0 == ""
-        ReadRegStr $0 HKLM "${PLAYER_UNINSTALL_KEY}" "InstallLocation"
+    Call considerPlayerFolder
+    ReadRegStr $0 HKLM "${PLAYER_UNINSTALL_KEY}" "InstallLocation"
+    Call considerPlayerFolder
+    ReadRegStr $0 HKLM "${PLAYER_UNINSTALL_KEY}" "UninstallString"
+    ${If} $0 != ""
+        Call unquotePath
+        ${GetParent} $0 $0
     ${EndIf}
-    ${If} $0 == ""
-        ReadRegStr $0 HKLM "${PLAYER_UNINSTALL_KEY}" "UninstallString"
-        ${If} $0 != ""
-            Call unquotePath
-            ${GetParent} $0 $0
-        ${EndIf}
+    Call considerPlayerFolder
+    StrCpy $0 "$PROGRAMFILES\Winamp"
+    Call considerPlayerFolder
+    ${If} $playerFound != 1
+        StrCpy $INSTDIR $firstCandidate
     ${EndIf}
-    ${If} $0 == ""
-        StrCpy $0 "$PROGRAMFILES\Winamp"
-    ${EndIf}
-    StrCpy $INSTDIR $0
 FunctionEnd
 
 Function .onInit
@@ -109,8 +131,9 @@ Function leaveDirectoryPage
     ${EndIf}
 FunctionEnd
 
-; A replaced DLL only takes effect, or can only be written, once Winamp has closed.
-Function waitForPlayerToClose
+; A replaced DLL only takes effect, or can only be written or deleted, once Winamp has closed.
+!macro WAIT_FOR_PLAYER_TO_CLOSE PREFIX
+Function ${PREFIX}waitForPlayerToClose
     ${Do}
         FindWindow $0 "${PLAYER_CLASS}"
         ${If} $0 == 0
@@ -120,6 +143,9 @@ Function waitForPlayerToClose
         Abort
     ${Loop}
 FunctionEnd
+!macroend
+!insertmacro WAIT_FOR_PLAYER_TO_CLOSE ""
+!insertmacro WAIT_FOR_PLAYER_TO_CLOSE "un."
 
 ; Both checks come before anything is written: a refusal changes nothing (exit code 2 when silent).
 Section "Pipwick"
@@ -147,16 +173,36 @@ Section "Pipwick"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; $INSTDIR is the Plugins folder the uninstaller lies in. plugin.ini is shared with Winamp's other
-; plug-ins: only our own section goes, and only when asked (never when silent).
+; plugin.ini is shared with Winamp's other plug-ins: only our own section goes, and only when the
+; user says so (silently, with /RemoveSettings).
+Function un.removeSettingsIfAsked
+    ${If} ${Silent}
+        ${GetParameters} $0
+        ClearErrors
+        ${GetOptions} $0 "/RemoveSettings" $1
+        ${If} ${Errors}
+            Return
+        ${EndIf}
+    ${Else}
+        MessageBox MB_YESNO|MB_ICONQUESTION "$(RemoveSettings)" IDYES +2
+        Return
+    ${EndIf}
+    DeleteINISec "$INSTDIR\plugin.ini" "zoPipwick"
+    SetShellVarContext current
+    Delete "$APPDATA\Pipwick\plugin.ini"
+    RMDir "$APPDATA\Pipwick"
+FunctionEnd
+
+; $INSTDIR is the Plugins folder the uninstaller lies in. A DLL that stays loaded cannot be deleted:
+; then nothing else goes either (exit code 2 when silent), so that a later uninstall can finish.
 Section "Uninstall"
+    Call un.waitForPlayerToClose
     Delete "$INSTDIR\gen_Pipwick.dll"
+    ${If} ${FileExists} "$INSTDIR\gen_Pipwick.dll"
+        MessageBox MB_OK|MB_ICONSTOP "$(PluginInUse)" /SD IDOK
+        Abort
+    ${EndIf}
     Delete "$INSTDIR\${UNINSTALLER}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
-    MessageBox MB_YESNO|MB_ICONQUESTION "$(RemoveSettings)" /SD IDNO IDNO done
-        DeleteINISec "$INSTDIR\plugin.ini" "zoPipwick"
-        SetShellVarContext current
-        Delete "$APPDATA\Pipwick\plugin.ini"
-        RMDir "$APPDATA\Pipwick"
-    done:
+    Call un.removeSettingsIfAsked
 SectionEnd

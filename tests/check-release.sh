@@ -47,10 +47,11 @@ check "LICENSE is MIT, the Pipwick authors'" 'grep -q "^MIT License" "$unpacked/
 . tools/platform.sh
 tested=$setup
 if [ "$pipwick_preset" != default ]; then
-    # 64-bit Wine cannot run the 32-bit setup: the same script, built for amd64 around the 64-bit DLL.
+    # 64-bit Wine cannot run the 32-bit setup: the same script, built for amd64 around the 64-bit DLL,
+    # under a name and in a folder that cannot be taken for the release.
     echo "(this machine cannot run 32-bit programs: the setup's script is checked as a 64-bit build)"
     cmake --build --preset "$pipwick_preset" >/dev/null
-    tested=$pipwick_build/dist/Pipwick-$version-setup.exe
+    tested=$pipwick_build/test-setup/Pipwick-$version-x64-test.exe
     tools/make-setup.sh "$pipwick_build/gen_Pipwick.dll" "$tested" amd64-unicode
 fi
 xvfb-run -a -s "-screen 0 1024x768x24" bash tests/check-setup.sh "$tested" || fail=1

@@ -8,8 +8,9 @@ tools/build.sh >/dev/null
 setup=$(tools/release.sh | sed -n 3p)
 . tools/platform.sh
 if [ "$pipwick_preset" != default ]; then   # 64-bit Wine: the same page, from the amd64 build of the script
-    tools/make-setup.sh build/gen_Pipwick.dll "$pipwick_build/dist/${setup##*/}" amd64-unicode
-    setup=$pipwick_build/dist/${setup##*/}
+    test_setup=$pipwick_build/test-setup/$(basename "$setup" -setup.exe)-x64-test.exe
+    tools/make-setup.sh build/gen_Pipwick.dll "$test_setup" amd64-unicode
+    setup=$test_setup
 fi
 export WINEPREFIX="$top/$pipwick_build/setup-prefix"
 tools/make-prefix.sh
