@@ -10,44 +10,41 @@ namespace {
 
 #define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
 
-// What the user could not read or reach: every text line that is wider than its control (beside a
-// box's check mark), and every mnemonic letter that two controls share.
+// What the user could not read or reach: every text line wider than its control (beside a box's
+// check mark), and every mnemonic that two controls share.
 std::string clippedTextsAndSharedMnemonics(HWND dialog)
 {
     std::string problems;
     std::wstring mnemonics;
     for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-        wchar_t text[256] = L"";
+        wchar_t text[256] = L"", className[16] = L"";
         GetWindowTextW(control, text, 256);
-        LONG style = GetWindowLongW(control, GWL_STYLE);
-        char className[32] = "";
-        GetClassNameA(control, className, sizeof className);
-        bool button = lstrcmpiA(className, "Button") == 0;
-        if (!button && lstrcmpiA(className, "Static") != 0) continue;
-        bool box = button && (style & 0xF) != BS_PUSHBUTTON && (style & 0xF) != BS_DEFPUSHBUTTON;
-        if (button && (style & 0xF) == BS_GROUPBOX) box = false;
+        GetClassNameW(control, className, 16);
+        LONG kind = GetWindowLongW(control, GWL_STYLE) & 0xF;
+        bool button = lstrcmpiW(className, L"Button") == 0;
+        if (!button && lstrcmpiW(className, L"Static") != 0) continue;
+        bool box = button && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON && kind != BS_GROUPBOX;
         RECT client;
         GetClientRect(control, &client);
-        LONG room = client.right - (box ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0);
         HDC dc = GetDC(control);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
         std::wstring line;
         for (const wchar_t* at = text;; ++at) {
             if (*at == L'&' && at[1]) {
-                wchar_t letter[2] = {at[1], 0};
-                CharLowerW(letter);
-                if (mnemonics.find(letter[0]) != std::wstring::npos) problems += "shared mnemonic: " + utf8(text) + "\n";
-                mnemonics += letter[0];
-                continue;
+                wchar_t letter = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(at[1]))));
+                if (mnemonics.find(letter) != std::wstring::npos) problems += "shared mnemonic: " + utf8(text) + "\n";
+                mnemonics += letter;
+            } else if (*at && *at != L'\r' && *at != L'\n') {
+                line += *at;
+            } else {
+                SIZE size = {};
+                GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+                if (size.cx > client.right - (box ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0))
+                    problems += "clipped: " + utf8(line.c_str()) + "\n";
+                line.clear();
+                if (!*at) break;
             }
-            if (*at && *at != L'\r' && *at != L'\n') { line += *at; continue; }
-            SIZE size = {};
-            GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
-            if (size.cx > room) problems += "clipped (" + std::to_string(size.cx) + " > " + std::to_string(room) + "): " + utf8(line.c_str()) + "\n";
-            line.clear();
-            if (!*at) break;
         }
-        SelectObject(dc, old);
         ReleaseDC(control, dc);
     }
     return problems;
@@ -209,7 +206,7 @@ TEST_CASE("Cancel and the caption's close button change nothing: memory, file an
     player.quit();
 }
 
-TEST_CASE("OK with nothing changed still writes all four keys and re-applies the duration")
+TEST_CASE("OK with nothing changed still writes every key and re-applies the duration")
 {
     StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nDuration=10500\r\n");
     const PollAnswer paused[] = {{StatePaused, "Winamp"}};

@@ -151,59 +151,45 @@ TEST_CASE("quiet unless \"Sound\" is on: every balloon, on either icon, in eithe
     }
 }
 
-TEST_CASE("a balloon only while the user can see it, and none later for what was missed")
+TEST_CASE("a balloon only while the user can see it, and with \"Background\" while no window of the player's is in front")
 {
+    enum Front { Nothing, PlayerWindow, Playlist, OtherProcess };
     struct Row {
+        const char* settings;
         int state;   // QUNS_*, or the shell's function failing or missing
-        const char* expected;
+        Front front;
+        bool shown;  // at once; what was missed never shows later
     };
-    const char missed[] = "5: Other Artist - Next Song";
-    const char shown[] = "1:Playback paused. | 2: Some Artist - Some Song | 5: Other Artist - Next Song";
+    const char background[] = "[zoPipwick]\r\nSleep=100\r\nBackground=1\r\n";
+    const int accepts = QUNS_ACCEPTS_NOTIFICATIONS;
     const Row rows[] = {
-        {QUNS_NOT_PRESENT, missed}, {QUNS_BUSY, missed}, {QUNS_RUNNING_D3D_FULL_SCREEN, missed},
-        {QUNS_PRESENTATION_MODE, missed}, {QUNS_ACCEPTS_NOTIFICATIONS, shown}, {QUNS_QUIET_TIME, missed},
-        {QUNS_APP, missed}, {notificationStateFails, shown}, {notificationStateMissing, shown},
+        {quickSettings, QUNS_NOT_PRESENT, Nothing, false}, {quickSettings, QUNS_BUSY, Nothing, false},
+        {quickSettings, QUNS_RUNNING_D3D_FULL_SCREEN, Nothing, false}, {quickSettings, QUNS_PRESENTATION_MODE, Nothing, false},
+        {quickSettings, QUNS_QUIET_TIME, Nothing, false}, {quickSettings, QUNS_APP, Nothing, false},
+        {quickSettings, accepts, Nothing, true}, {quickSettings, notificationStateFails, Nothing, true},
+        {quickSettings, notificationStateMissing, Nothing, true}, {quickSettings, accepts, PlayerWindow, true},
+        {background, accepts, PlayerWindow, false}, {background, accepts, Playlist, false},
+        {background, accepts, OtherProcess, true}, {background, accepts, Nothing, true},
     };
     const PollAnswer script[] = {{StatePaused, song}, {StatePlaying, song}, {StatePlaying, song},
                                  {StatePlaying, song}, {StatePlaying, nextSong}};
-    for (const Row& row : rows) {
-        CAPTURE(row.state);
-        StandInPlayer player(quickSettings);
-        answerNotificationState(row.state);
-        player.init(script, COUNT(script));
-        REQUIRE(runPlayerUntilPolls(3));   // the pause and the song have had their turn
-        if (row.state > 0) answerNotificationState(QUNS_ACCEPTS_NOTIFICATIONS);   // the user is back
-        REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
-        player.quit();
-        CHECK(balloons() == row.expected);
-    }
-}
-
-TEST_CASE("\"Background\": no balloon while a window of the player's process is in front")
-{
-    enum Front { PlayerWindow, Playlist, OtherProcess, Nothing };
-    struct Row {
-        const char* settings;
-        Front front;
-        bool shown;
-    };
-    const char background[] = "[zoPipwick]\r\nSleep=100\r\nBackground=1\r\n";
-    const Row rows[] = {
-        {background, PlayerWindow, false}, {background, Playlist, false}, {background, OtherProcess, true},
-        {background, Nothing, true}, {quickSettings, PlayerWindow, true},
-    };
     HWND playlist = CreateWindowExA(0, "STATIC", "Playlist", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}};
     for (const Row& row : rows) {
         CAPTURE(row.settings);
+        CAPTURE(row.state);
         CAPTURE(row.front);
         StandInPlayer player(row.settings);
-        HWND fronts[] = {player.window, playlist, GetDesktopWindow(), nullptr};   // the desktop's is explorer's
+        HWND fronts[] = {nullptr, player.window, playlist, GetDesktopWindow()};   // the desktop's is explorer's
+        answerNotificationState(row.state);
         answerForegroundWindow(fronts[row.front]);
         player.init(script, COUNT(script));
+        REQUIRE(runPlayerUntilPolls(3));   // the pause and the song have had their turn
+        if (row.state > 0) answerNotificationState(accepts);   // the user is back...
+        answerForegroundWindow(nullptr);                        // ...and the player behind
         REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
         player.quit();
-        CHECK(balloons() == (row.shown ? std::string("1:") + songTip + " | 2:Playback paused." : ""));
+        CHECK(balloons() == (row.shown ? std::string("1:Playback paused. | 2:") + songTip + " | " : std::string()) +
+                                "5:" + nextTip);
     }
     DestroyWindow(playlist);
 }
