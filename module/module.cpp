@@ -9,6 +9,12 @@ static_assert(!forThePlayer || balloonNoticeSize == 488, "balloon fields end at 
 static_assert(!forThePlayer || wideBalloonNoticeSize == 936, "wide balloon fields end at 936 bytes");
 static_assert(!forThePlayer || (sizeof(NOTIFYICONDATAA) == 508 && sizeof(NOTIFYICONDATAW) == 956),
               "a balloon with a picture of its own needs Vista's layout, hBalloonIcon included");
+static_assert(!forThePlayer || (FIELD_OFFSET(NOTIFYICONDATAA, hBalloonIcon) == 504 &&
+                                FIELD_OFFSET(NOTIFYICONDATAW, hBalloonIcon) == 952),
+              "the shell reads the balloon's picture right after guidItem");
+static_assert(!forThePlayer || (FIELD_OFFSET(NOTIFYICONDATAA, dwInfoFlags) == 484 &&
+                                FIELD_OFFSET(NOTIFYICONDATAW, dwInfoFlags) == 932),
+              "the balloon's flags end the layout Windows 2000 takes");
 
 GeneralPurposePlugin pluginRecord = { 0x10, descriptionText, nullptr, nullptr, nullptr, nullptr, nullptr };
 wchar_t modulePath[MAX_PATH];

@@ -162,9 +162,13 @@ static void show(Notice& notice, HICON picture)
     composeNotice(notice, picture);
     // At a normal exit the player destroys its window before quit, and a poll in between reads
     // "stopped": no balloon for that.
-    bool onPlayerIcon = IsWindow(pluginRecord.hostWindow) && notifyShell(NIM_MODIFY, &notice);
+    if (!IsWindow(pluginRecord.hostWindow)) {
+        destroyPicture(&picture);
+        return;
+    }
+    bool onPlayerIcon = notifyShell(NIM_MODIFY, &notice) != FALSE;
     if (onPlayerIcon) removeOwnIcon();
-    else if (!IsWindow(pluginRecord.hostWindow) || !showOnOwnIcon(notice)) {
+    else if (!showOnOwnIcon(notice)) {
         destroyPicture(&picture);
         return;
     }
