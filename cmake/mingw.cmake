@@ -7,4 +7,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/${pipwick_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)
+# Each build runs under the Wine of its own width, whichever route the machine takes by default.
+set(CMAKE_CROSSCOMPILING_EMULATOR env PIPWICK_ROUTE=${pipwick_route} ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)

@@ -123,5 +123,5 @@ check "...takes out the [zoPipwick] section and leaves every other one byte for 
     '[ "$(cat "$folder/Plugins/plugin.ini")" = "$(printf "[Other]\r\nKeep=1\r\n[Last]\r\n; a comment\r\nKeep=2\r")" ]'
 check "...and removes the per-user folder" '[ ! -e "$appdata/Pipwick" ]'
 
-wineserver -k 2>/dev/null || true
+"$pipwick_wineserver" -k 2>/dev/null || true
 exit $fail

@@ -3,10 +3,12 @@
 # crashes that end the process instead of opening a debugger dialog, Japanese text that draws.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$top/build/wineprefix}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 . "$top/tools/platform.sh"
-wine() { "$pipwick_wine" "$@"; }
+export WINEPREFIX="${WINEPREFIX:-$pipwick_prefix}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# By path (platform.sh): a wine() that called "wine" would call itself until bash crashes.
+wine() { command "$pipwick_wine" "$@"; }
+wineserver() { command "$pipwick_wineserver" "$@"; }
 [ -f "$WINEPREFIX/.pipwick-ready" ] && exit 0
 mkdir -p "$WINEPREFIX"
 # Several tests may start at once on a new prefix: only one creates it.
@@ -25,6 +27,6 @@ for face in "Tahoma" "Tahoma Bold" "Microsoft Sans Serif" "MS Sans Serif" "MS Sh
         /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
 done
 # 64-bit Wine here does not find the fonts of Debian's fonts-wine: the prefix gets its own copy.
-[ "$pipwick_wine" = wine ] || cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+[ "$pipwick_preset" = default ] || cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 wineserver -w
 touch "$WINEPREFIX/.pipwick-ready"

@@ -6,15 +6,15 @@ cd "$top"
 tools/build.sh
 . tools/platform.sh
 # A per-user settings file left by an interrupted run would be read by every test instead of its own.
-rm -rf build/wineprefix/drive_c/users/*/AppData/Roaming/Pipwick
+rm -rf "$pipwick_prefix"/drive_c/users/*/AppData/Roaming/Pipwick
 # So would the application-data folder a test redirects (to a "pipwick-" folder), had it crashed.
 folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
 if tools/wine-run.sh reg query "$folders" /v AppData 2>/dev/null | grep -q 'pipwick-'; then
     tools/wine-run.sh reg delete "$folders" /v AppData /f >/dev/null 2>&1
 fi
 if [ "$pipwick_preset" != default ]; then
-    echo "test: this machine cannot run 32-bit programs, so 32-bit Wine cannot start: the tests run on the"
-    echo "test: 64-bit build of the same sources under 64-bit Wine; the 32-bit DLL is built and checked, not run"
+    echo "test: the 64-bit route (no 32-bit Wine here, or PIPWICK_ROUTE=x64): the tests run on the 64-bit"
+    echo "test: build of the same sources under 64-bit Wine; the 32-bit DLL is built and checked, not run"
     bash tests/check-dll.sh build/gen_Pipwick.dll
 fi
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset "$pipwick_preset" "$@"

@@ -3,10 +3,10 @@
 # (window text reads back as "??" without one). CTest uses it as the cross-compiling emulator.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$top/build/wineprefix}"
+. "$top/tools/platform.sh"
+export WINEPREFIX="${WINEPREFIX:-$pipwick_prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-. "$top/tools/platform.sh"
 [ -f "$WINEPREFIX/.pipwick-ready" ] || "$top/tools/make-prefix.sh"
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$pipwick_wine" "$@"
