@@ -17,7 +17,7 @@ static_assert(!forThePlayer || (FIELD_OFFSET(NOTIFYICONDATAA, dwInfoFlags) == 48
               "the balloon's flags end the layout Windows 2000 takes");
 
 GeneralPurposePlugin pluginRecord = { 0x10, descriptionText, nullptr, nullptr, nullptr, nullptr, nullptr };
-wchar_t modulePath[MAX_PATH];
+wchar_t modulePath[longestPath];
 char descriptionText[128];
 char balloonTitle[64];
 char tipFormat[128];

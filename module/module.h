@@ -24,10 +24,14 @@ const DWORD balloonNoticeSize = NOTIFYICONDATAA_V2_SIZE;
 const DWORD wideBalloonNoticeSize = NOTIFYICONDATAW_V2_SIZE;
 
 extern GeneralPurposePlugin pluginRecord;   // handed to the player by address
-extern wchar_t modulePath[MAX_PATH];        // the module's full path, or empty when it was cut
+// Any path the wide API can give: the watcher's own reference on the module loads it by this path.
+const DWORD longestPath = 32768;
+
+extern wchar_t modulePath[longestPath];     // the module's full path
 extern char descriptionText[128];           // "Quillfen (<file name>)", ANSI as the player reads it
 extern char balloonTitle[64];               // string 2
-extern char tipFormat[128];                 // string 3, the two-line format
+extern char tipFormat[128];                 // string 3, the two-line format; empty when the code page
+                                            // cannot spell it
 extern wchar_t wideTipFormat[128];          // string 3 in UTF-16, for titles the code page cannot spell
 extern NOTIFYICONDATAA balloonNotice;       // the notice passed to the shell
 extern NOTIFYICONDATAW wideBalloonNotice;   // the same notice for a text the code page cannot spell

@@ -57,12 +57,15 @@ static bool droppedWatcherEnded()
 }
 
 // The thread's own reference on the module: loading the module's own path again only counts up, and
-// works on every Windows (never called inside the entry point, where loading is not allowed).
+// works on every Windows (never called inside the entry point, where loading is not allowed). A
+// watcher without one could run on in unmapped code once the player frees the module: without a
+// reference there is no watcher, and the next confirmed dialog tries again.
 void startWatcher()
 {
     HMODULE module = modulePath[0] ? LoadLibraryW(modulePath) : nullptr;
+    if (!module) return;
     watcherThread = CreateThread(nullptr, 0, runWatcher, module, 0, nullptr);
-    if (!watcherThread && module) FreeLibrary(module);
+    if (!watcherThread) FreeLibrary(module);
 }
 
 int pluginInit()

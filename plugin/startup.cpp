@@ -7,11 +7,12 @@
 #include "../settings/settings.h"
 #include "../text/text.h"
 
-// The path is kept in UTF-16: a folder named outside the code page still works.
+// The path is kept in UTF-16, whole: a folder named outside the code page, or one deeper than
+// MAX_PATH, still works.
 static void moduleStartup(HINSTANCE instance)
 {
-    DWORD length = GetModuleFileNameW(instance, modulePath, MAX_PATH);
-    if (length >= MAX_PATH) length = 0;   // a cut path names neither the file nor its folder
+    DWORD length = GetModuleFileNameW(instance, modulePath, longestPath);
+    if (length >= longestPath) length = 0;   // a cut path names neither the file nor its folder
     modulePath[length] = L'\0';
 
     // The player reads the description as ANSI text.
@@ -25,8 +26,10 @@ static void moduleStartup(HINSTANCE instance)
     buildSettingsPath(modulePath);
 
     LoadStringA(instance, IDS_BALLOON_TITLE, balloonTitle, sizeof balloonTitle);
-    LoadStringA(instance, IDS_TIP_FORMAT, tipFormat, sizeof tipFormat);
+    // The display language may be one the code page cannot spell (Russian under a Western code page):
+    // the format is then used only in UTF-16.
     LoadStringW(instance, IDS_TIP_FORMAT, wideTipFormat, sizeof wideTipFormat / sizeof wideTipFormat[0]);
+    if (!narrowWithoutLoss(wideTipFormat, tipFormat, sizeof tipFormat)) tipFormat[0] = '\0';
 
     // The rest of each notice is composed as the balloon is shown.
     copyTextCut(balloonNotice.szInfoTitle, sizeof balloonNotice.szInfoTitle, balloonTitle);

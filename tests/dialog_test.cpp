@@ -293,20 +293,6 @@ TEST_CASE("unchecking drops a running watcher, checking starts one; quick toggle
 
 namespace {
 
-// A folder of 251 characters: room for "\g.dll", not for "\plugin.ini".
-std::string tooDeepFolder()
-{
-    char base[MAX_PATH];
-    makeScratchFolder("deep", base, MAX_PATH);
-    std::string folder = base;
-    while (folder.size() < 251) {
-        folder += "\\" + std::string(std::min<size_t>(40, 251 - folder.size() - 1), 'd');
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
-    REQUIRE(folder.size() == 251);
-    return folder;
-}
-
 void chooseLinesAndTwelveSeconds(HWND dialog)
 {
     click(dialog, IDC_FORMAT_LINES);
@@ -324,7 +310,7 @@ TEST_CASE("user: a folder that cannot be written, or is too deep, keeps the sett
         UserSettingsFile user;
         char scratch[MAX_PATH];
         makeScratchFolder("unwritable", scratch, MAX_PATH);
-        std::string folder = tooDeep ? tooDeepFolder() : scratch;
+        std::string folder = tooDeep ? utf8(folderOfLength(251).c_str()) : scratch;   // room for "\\g.dll", not "\\plugin.ini"
         if (!tooDeep) blockWrites(folder + "\\plugin.ini");
         char windows[MAX_PATH], temp[MAX_PATH], current[MAX_PATH];
         GetWindowsDirectoryA(windows, MAX_PATH);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <stdio.h>
+#include <algorithm>
 #include <string>
 
 // The keys after "Duration" at their defaults, as every write appends them to a section without them.
@@ -34,6 +35,21 @@ inline std::wstring scratchFolderNamed(const wchar_t* name)
     std::wstring folder = std::wstring(temp) + L"pipwick-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
                           L"-" + std::to_wstring(GetTickCount());
     REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+    return folder;
+}
+
+// A new folder whose path is exactly `length` characters long, for paths near or past MAX_PATH.
+inline std::wstring folderOfLength(size_t length)
+{
+    std::wstring folder = scratchFolderNamed(L"deep");
+    REQUIRE(folder.size() + 2 <= length);
+    while (folder.size() < length) {
+        size_t left = length - folder.size() - 1, piece = std::min<size_t>(60, left);
+        if (left - piece == 1) --piece;   // no room would be left for a last name
+        folder += L"\\" + std::wstring(piece, L'd');
+        REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
+    }
+    REQUIRE(folder.size() == length);
     return folder;
 }
 

@@ -2,6 +2,7 @@
 // and the watcher's life from init to quit.
 #include "standin.h"
 #include <string.h>
+#include <vector>
 
 namespace {
 
@@ -263,57 +264,101 @@ DWORD WINAPI hungPlayerThread(LPVOID ready)
     MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_SENDMESSAGE);
     SetEvent(queryPending);
     WaitForSingleObject(releasePlayer, INFINITE);
-    runPlayerUntilPolls(1000000, 30000);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
 }
 
 }  // namespace
 
-TEST_CASE("a watcher still waiting on a hung player after quit keeps the module loaded until it ends")
+TEST_CASE("a watcher still waiting on a hung player after quit keeps the module loaded until it ends, even deeper than MAX_PATH")
 {
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    releasePlayer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    queryPending = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE playerThread = CreateThread(nullptr, 0, hungPlayerThread, ready, 0, nullptr);
-    WaitForSingleObject(ready, INFINITE);
-    {
-        StandInPlayer player(quickSettings, "gen_Pipwick.dll", hungPlayerWindow);
-        const PollAnswer script[] = {{StatePlaying, song}};
-        player.init(script, COUNT(script));
-        DWORD watcher = firstNewThread(player.threadsBefore);
+    char built[MAX_PATH];
+    builtPluginPath(built, MAX_PATH);
+    for (size_t depth : {size_t(0), size_t(300)}) {
+        CAPTURE(depth);
+        std::wstring folder = depth ? folderOfLength(depth) : scratchFolderNamed(L"player");
+        std::wstring dll = folder + L"\\gen_Pipwick.dll";
+        REQUIRE(CopyFileW(widePath(built).c_str(), dll.c_str(), FALSE));
+        writeTextFile(folder + L"\\plugin.ini", quickSettings);   // too deep for it: the defaults apply
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        releasePlayer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        queryPending = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE playerThread = CreateThread(nullptr, 0, hungPlayerThread, ready, 0, nullptr);
+        WaitForSingleObject(ready, INFINITE);
+
+        LoadedPlugin plugin;
+        REQUIRE(loadPlugin(dll.c_str(), hungPlayerWindow, &plugin));
+        ThreadList before;
+        listProcessThreads(&before);
+        scriptPolls(steadySong, 1);
+        plugin.record->init();
+        DWORD watcher = firstNewThread(before);
         REQUIRE(watcher != 0);
         REQUIRE(WaitForSingleObject(queryPending, 30000) == WAIT_OBJECT_0);
-        player.quit();   // waits one interval, then gives up on the stuck watcher
-        FreeLibrary(player.plugin.module);
-        CHECK(GetModuleHandleA(player.dllPath) != nullptr);   // the watcher's own reference
-        player.plugin.module = LoadLibraryA("kernel32.dll");
-        player.window = nullptr;
-
+        plugin.record->quit();   // waits one interval, then gives up on the stuck watcher
+        FreeLibrary(plugin.module);
+        CHECK(GetModuleHandleW(dll.c_str()) != nullptr);   // the watcher's own reference
         SetEvent(releasePlayer);
         CHECK(threadEnds(watcher));
-        CHECK(GetModuleHandleA(player.dllPath) == nullptr);
+        CHECK(GetModuleHandleW(dll.c_str()) == nullptr);
+
+        PostThreadMessageA(GetThreadId(playerThread), WM_QUIT, 0, 0);
+        WaitForSingleObject(playerThread, 30000);
+        CloseHandle(playerThread);
+        CloseHandle(ready);
+        CloseHandle(releasePlayer);
+        CloseHandle(queryPending);
     }
-    PostThreadMessageA(GetThreadId(playerThread), WM_QUIT, 0, 0);
-    CloseHandle(playerThread);
-    CloseHandle(ready);
-    CloseHandle(releasePlayer);
-    CloseHandle(queryPending);
 }
 
-TEST_CASE("ru: Russian balloons come in code page 1251, and what it cannot spell comes wide")
+TEST_CASE("codepages: each text in the code page where it spells the whole text, else wide: Russian, Russian under a Western code page, Japanese")
 {
-    REQUIRE(GetACP() == 1251);
-    const PollAnswer script[] = {{StatePlaying, kino},
-                                 {StatePlaying, "2. Mötley Crüe - Kickstart My Heart - Winamp"},
-                                 {StatePaused, "Winamp"}, {StateStopped, "Winamp"}};
-    CHECK(balloonsFor(script, COUNT(script), "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\n") ==
-          "1:\xC8\xF1\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC:  \xCA\xE8\xED\xEE\r\n"
-          "\xCD\xE0\xE7\xE2\xE0\xED\xE8\xE5:  \xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8"
-          " | 2:W:Исполнитель:  Mötley Crüe\r\nНазвание:  Kickstart My Heart"
-          " | 3:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE4\xE5\xED\xE8\xE5 \xEF\xF0\xE8\xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE."
-          " | 4:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE5\xE4\xE5\xED\xE8\xE5 \xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE.");
-    CHECK(std::string(shellCall(0).notice.szInfoTitle) == "Winamp");
-    CHECK(!shellCall(0).wide);
+    struct Row {
+        UINT codePage;
+        WORD language;   // of the user interface, which picks the resources
+        const char* settings;
+        std::vector<PollAnswer> script;
+        std::string expected;
+    };
+    const char lines[] = "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\n";
+    const char mötley[] = "2. Mötley Crüe - Kickstart My Heart - Winamp";
+    const std::vector<PollAnswer> russianScript = {{StatePlaying, kino}, {StatePlaying, mötley}, {StatePlaying, song},
+                                                   {StatePaused, "Winamp"}, {StateStopped, "Winamp"}};
+    // 300 characters: more than the ANSI buffer holds in a double-byte code page, suffix and all.
+    std::string hiragana;
+    for (int i = 0; i < 300; ++i) hiragana += "あ";
+    const std::string longTitle = "1. " + hiragana + " - Winamp";
+    const std::vector<PollAnswer> japaneseScript = {{StatePlaying, longTitle.c_str()},
+                                                    {StatePlaying, "2. 坂本九 - 上を向いて - Winamp"}};
+    const Row rows[] = {
+        {1251, LANG_RUSSIAN, lines, russianScript,
+         "1:\xC8\xF1\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC:  \xCA\xE8\xED\xEE\r\n"
+         "\xCD\xE0\xE7\xE2\xE0\xED\xE8\xE5:  \xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8"
+         " | 2:W:Исполнитель:  Mötley Crüe\r\nНазвание:  Kickstart My Heart"
+         " | 3:\xC8\xF1\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC:  Some Artist\r\n\xCD\xE0\xE7\xE2\xE0\xED\xE8\xE5:  Some Song"
+         " | 4:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE4\xE5\xED\xE8\xE5 \xEF\xF0\xE8\xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE."
+         " | 5:\xC2\xEE\xF1\xEF\xF0\xEE\xE8\xE7\xE2\xE5\xE4\xE5\xED\xE8\xE5 \xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\xEE."},
+        // Code page 1252 cannot spell the Russian format: every two-line balloon goes wide, Latin ones too.
+        {1252, LANG_RUSSIAN, lines, russianScript,
+         "1:W:Исполнитель:  Кино\r\nНазвание:  Группа крови | 2:W:Исполнитель:  Mötley Crüe\r\nНазвание:  Kickstart My Heart"
+         " | 3:W:Исполнитель:  Some Artist\r\nНазвание:  Some Song | 4:W:Воспроизвдение приостановлено."
+         " | 5:W:Воспроизведение остановлено."},
+        {1252, LANG_RUSSIAN, quickSettings, {{StatePlaying, song}, {StatePlaying, mötley}},
+         std::string("1:") + songTip + " | 2: M\xF6tley Cr\xFC" "e - Kickstart My Heart"},
+        {932, LANG_JAPANESE, quickSettings, japaneseScript,
+         "1:W: " + hiragana.substr(0, 254 * 3) + " | 2: \x8D\xE2\x96{\x8B\xE3 - \x8F\xE3\x82\xF0\x8C\xFC\x82\xA2\x82\xC4"},
+    };
+    int rowsRun = 0;
+    for (const Row& row : rows) {
+        if (row.codePage != GetACP() || row.language != PRIMARYLANGID(GetUserDefaultUILanguage())) continue;
+        CAPTURE(row.settings);
+        ++rowsRun;
+        CHECK(balloonsFor(row.script.data(), static_cast<int>(row.script.size()), row.settings) == row.expected);
+        const ShellCall& first = shellCall(0);
+        CHECK((first.wide ? utf8(first.wideNotice.szInfoTitle) : std::string(first.notice.szInfoTitle)) == "Winamp");
+    }
+    CHECK(rowsRun > 0);
 }
 
 namespace {

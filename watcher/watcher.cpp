@@ -93,15 +93,16 @@ static bool settle()
     return !stopRequested;
 }
 
-// Titles the code page can spell keep the ANSI path byte for byte; any other goes in UTF-16.
+// A title the code page can spell whole in the ANSI buffer keeps the ANSI path byte for byte. Any
+// other goes in UTF-16: one outside the code page, one whose double-byte form would lose its suffix
+// to the cut, and any title in the two-line format when the code page cannot spell that format.
 static bool composeSongText(wchar_t* title)
 {
-    char work[2 * 512];   // a double-byte code page takes up to two bytes a unit
-    wideText = !narrowWithoutLoss(title, work, sizeof work);
-    if (wideText) return extractWideSongText(title, settings.simple);
+    LONG simple = settings.simple;
     char ansiTitle[512];  // as an ANSI read of the title gives it: at most 511 bytes
-    copyTextCut(ansiTitle, sizeof ansiTitle, work);
-    return extractSongText(ansiTitle, settings.simple);
+    wideText = !narrowWithoutLoss(title, ansiTitle, sizeof ansiTitle) || (!simple && !tipFormat[0]);
+    if (wideText) return extractWideSongText(title, simple);
+    return extractSongText(ansiTitle, simple);
 }
 
 static void composeStateText(UINT text)
