@@ -16,6 +16,9 @@ static const GUID bgraPixels = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0
 
 static const DWORD largestPicture = 16 * 1024 * 1024;   // a larger file beside the song is skipped
 static const UINT smallestCover = 8;   // Wine's shell answers 1x1 for a file without a picture
+// A cover is shown at most 256 pixels square, and album art is sold at up to 3000 or so: a larger
+// declared size is a decompression bomb (a small PNG can declare 30,000 x 30,000 of one colour).
+static const UINT largestCover = 8192;
 static const int largestIcon = 256;    // SM_CXICON is far smaller at any scaling
 static const wchar_t* const pictureNames[] = {
     L"cover.jpg", L"cover.jpeg", L"cover.png", L"folder.jpg", L"folder.jpeg", L"folder.png",
@@ -66,7 +69,7 @@ static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture)
 {
     UINT width = 0, height = 0;
     if (FAILED(picture->GetSize(&width, &height)) || width < smallestCover || height < smallestCover) return nullptr;
-    if (width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
+    if (width > largestCover || height > largestCover) return nullptr;   // before the scaler reads a pixel
     int iconWidth = GetSystemMetrics(SM_CXICON), iconHeight = GetSystemMetrics(SM_CYICON);
     if (iconWidth < 1 || iconHeight < 1 || iconWidth > largestIcon || iconHeight > largestIcon) return nullptr;
     RECT place = fittedPlace(static_cast<int>(width), static_cast<int>(height), iconWidth, iconHeight);
@@ -150,7 +153,7 @@ static HICON pictureBesideSong(IWICImagingFactory* factory, const wchar_t* songP
     int folderLength = static_cast<int>(fileNameOf(songPath) - songPath);   // with its backslash
     for (const wchar_t* name : pictureNames) {
         wchar_t path[MAX_PATH];
-        if (folderLength + lstrlenW(name) >= MAX_PATH) return nullptr;
+        if (folderLength + lstrlenW(name) >= MAX_PATH) continue;   // a shorter name may still fit
         lstrcpynW(path, songPath, folderLength + 1);
         lstrcatW(path, name);
         if (HICON icon = decodedPicture(factory, path)) return icon;

@@ -14,21 +14,25 @@ static bool encode(IWICImagingFactory* factory, const wchar_t* path, UINT width,
     IWICStream* stream = nullptr;
     IWICBitmapEncoder* encoder = nullptr;
     IWICBitmapFrameEncode* frame = nullptr;
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    UINT stride = width * 3;
+    // Wider than any real cover (a decompression bomb's size): one black bit a pixel keeps it quick.
+    bool huge = width > 4096;
+    const WICPixelFormatGUID wanted = huge ? GUID_WICPixelFormatBlackWhite : GUID_WICPixelFormat24bppBGR;
+    WICPixelFormatGUID format = wanted;
+    UINT stride = huge ? (width + 7) / 8 : width * 3;
     static BYTE row[3 * 4096];
-    for (UINT x = 0; x < width && x < 4096; ++x) {
+    for (UINT x = 0; !huge && x < width; ++x) {
         row[3 * x] = colour & 0xFF;
         row[3 * x + 1] = (colour >> 8) & 0xFF;
         row[3 * x + 2] = (colour >> 16) & 0xFF;
     }
-    bool written = width <= 4096 && SUCCEEDED(factory->CreateStream(&stream))
+    if (huge) ZeroMemory(row, sizeof row);
+    bool written = stride <= sizeof row && SUCCEEDED(factory->CreateStream(&stream))
                 && SUCCEEDED(stream->InitializeFromFilename(path, GENERIC_WRITE))
                 && SUCCEEDED(factory->CreateEncoder(png ? GUID_ContainerFormatPng : GUID_ContainerFormatJpeg, nullptr, &encoder))
                 && SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache))
                 && SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr))
                 && SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format))
-                && format == GUID_WICPixelFormat24bppBGR;
+                && format == wanted;
     for (UINT y = 0; written && y < height; ++y) written = SUCCEEDED(frame->WritePixels(1, stride, stride, row));
     written = written && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
     release(frame);

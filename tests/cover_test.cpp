@@ -11,12 +11,20 @@ namespace {
 
 const char song[] = "12. Some Artist - Some Song - Winamp";
 
-// Blue is 300 by 200, green a square; the broken ones start as the blue JPEG.
-enum Picture { NoPicture, Blue3x2Jpeg, GreenSquarePng, GreenSquareJpeg, ZeroBytes, Truncated, Corrupt, OverSixteenMiB };
+// Blue is 300 by 200, green a square; the broken ones start as the blue JPEG. The bombs are small PNGs
+// that declare 30,000 by 30,000 pixels (more than Wine's scaler takes), and 8,193 by 8,193 (which it
+// would scale, in a third of a second).
+enum Picture { NoPicture, Blue3x2Jpeg, GreenSquarePng, GreenSquareJpeg, ZeroBytes, Truncated, Corrupt, OverSixteenMiB,
+               Bomb, JustTooLarge };
 
 void writeSongPicture(const std::wstring& path, Picture picture)
 {
     if (picture == NoPicture) return;
+    if (picture == Bomb || picture == JustTooLarge) {
+        UINT side = picture == Bomb ? 30000 : 8193;
+        REQUIRE(::writePicture(path.c_str(), side, side, 0, true));
+        return;
+    }
     bool green = picture == GreenSquarePng || picture == GreenSquareJpeg;
     REQUIRE(::writePicture(path.c_str(), green ? 200 : 300, 200, green ? 0x00FF00 : 0x0000FF, picture == GreenSquarePng));
     std::string bytes = readTextFile(path);
@@ -37,7 +45,8 @@ std::string colourOf(DWORD pixel)
     return "other";
 }
 
-enum SongFile { InFolder, Stream, LongerThanAPath, NoFileName };
+// NearMaxPath: the song's folder leaves room for "cover.png" beside it, not for "cover.jpeg".
+enum SongFile { InFolder, Stream, LongerThanAPath, NoFileName, NearMaxPath };
 
 }  // namespace
 
@@ -71,19 +80,24 @@ TEST_CASE("the cover: inside the file first, then beside it by name; none from s
         {"corrupt", L"cover.jpg", Corrupt, nullptr, NoPicture, 0, cover, InFolder, nullptr},
         {"a broken one gives way to the next", L"cover.jpg", Corrupt, L"folder.jpg", GreenSquareJpeg, 0, cover, InFolder, "green"},
         {"over 16 MiB", L"cover.jpg", OverSixteenMiB, nullptr, NoPicture, 0, cover, InFolder, nullptr},
+        {"a decompression bomb", L"cover.png", Bomb, nullptr, NoPicture, 0, cover, InFolder, nullptr},
+        {"one pixel more than a cover may have", L"cover.png", JustTooLarge, nullptr, NoPicture, 0, cover, InFolder, nullptr},
+        {"a name too long for the path gives way to a shorter one", L"cover.png", GreenSquarePng, nullptr, NoPicture, 0,
+         cover, NearMaxPath, "green"},
         {"a name longer than a path", L"cover.jpg", Blue3x2Jpeg, nullptr, NoPicture, 64, cover, LongerThanAPath, nullptr},
         {"no name from the player", L"cover.jpg", Blue3x2Jpeg, nullptr, NoPicture, 64, cover, NoFileName, nullptr},
     };
     for (const Row& row : rows) {
         std::string what = row.what;
         CAPTURE(what);
-        std::wstring folder = scratchFolderNamed(L"songs");
+        std::wstring folder = row.file == NearMaxPath ? folderOfLength(MAX_PATH - 11) : scratchFolderNamed(L"songs");
         writeTextFile(folder + L"\\song.mp3", "");
         if (row.firstName) writeSongPicture(folder + L"\\" + row.firstName, row.first);
         if (row.secondName) writeSongPicture(folder + L"\\" + row.secondName, row.second);
         std::string files[] = {utf8((folder + L"\\song.mp3").c_str()), "http://radio.example/stream",
                                utf8(folder.c_str()) + "\\" + std::string(300, 'x') + ".mp3"};
-        const PollAnswer script[] = {{StatePlaying, song, nullptr, row.file == NoFileName ? nullptr : files[row.file].c_str()}};
+        const char* file = row.file == NoFileName ? nullptr : row.file == NearMaxPath ? files[0].c_str() : files[row.file].c_str();
+        const PollAnswer script[] = {{StatePlaying, song, nullptr, file}};
         StandInPlayer player(row.settings);
         answerEmbeddedPicture(row.embedded, 0xFF0000);
         player.init(script, 1);
