@@ -203,6 +203,11 @@ Section "Uninstall"
         Abort
     ${EndIf}
     Delete "$INSTDIR\${UNINSTALLER}"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    ; One entry serves every Winamp folder, and an install into another folder takes it over: it is
+    ; this folder's to remove only while it names this uninstaller.
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+    ${If} $0 == '"$INSTDIR\${UNINSTALLER}"'
+        DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    ${EndIf}
     Call un.removeSettingsIfAsked
 SectionEnd

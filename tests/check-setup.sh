@@ -83,11 +83,14 @@ check "the stand-in player loads it from there and shows a balloon" '[ $? = 0 ]'
 
 # The uninstaller in place (_?=), silently, with the given switches; returns its exit code. Through a
 # batch file, since Wine would quote an argument with a blank and the uninstaller reads _?= unquoted.
-uninstall() {
-    printf '"%s\\Pipwick-uninstall.exe" /S %s _?=%s\r\nexit %%ERRORLEVEL%%\r\n' "$plugins" "$*" "$plugins" \
+uninstall_from() {   # Plugins folder, switches...
+    local from=$1
+    shift
+    printf '"%s\\Pipwick-uninstall.exe" /S %s _?=%s\r\nexit %%ERRORLEVEL%%\r\n' "$from" "$*" "$from" \
         >"$WINEPREFIX/drive_c/uninstall.bat"
     wine cmd /c 'C:\uninstall.bat' >/dev/null
 }
+uninstall() { uninstall_from "$plugins" "$@"; }
 all_stay() { [ -f "$folder/Plugins/gen_Pipwick.dll" ] && [ -f "$folder/Plugins/Pipwick-uninstall.exe" ] && has_entry; }
 appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | grep -v /Public/ | head -1)
 mkdir -p "$appdata/Pipwick"
@@ -122,6 +125,31 @@ check "reinstalled, the silent uninstall with /RemoveSettings succeeds" '[ $? = 
 check "...takes out the [zoPipwick] section and leaves every other one byte for byte" \
     '[ "$(cat "$folder/Plugins/plugin.ini")" = "$(printf "[Other]\r\nKeep=1\r\n[Last]\r\n; a comment\r\nKeep=2\r")" ]'
 check "...and removes the per-user folder" '[ ! -e "$appdata/Pipwick" ]'
+
+# Two Winamp folders share the one entry: uninstalling either, in either order, never takes away the
+# entry of the other's copy.
+other='C:\WinampTwo'   # /D= takes no blank under Wine
+mkdir -p "$WINEPREFIX/drive_c/WinampTwo"
+cp "$folder/winamp.exe" "$WINEPREFIX/drive_c/WinampTwo/winamp.exe"
+entry_names() { [ "$(wine reg query "$entry" /v UninstallString 2>/dev/null | tr -d '\r' | sed -n 's/^ *UninstallString *REG_SZ *//p')" = "\"$1\\Pipwick-uninstall.exe\"" ]; }
+for first in registered other; do
+    wine "$setup" /S && wine "$setup" /S "/D=$other"
+    check "installed into the registered folder, then into $other: the entry names the second" 'entry_names "$other\\Plugins"'
+    if [ $first = registered ]; then
+        uninstall_from "$plugins"
+        check "uninstalling the first copy removes it and leaves the entry of the second" \
+            '[ ! -e "$folder/Plugins/gen_Pipwick.dll" ] && entry_names "$other\\Plugins"'
+        uninstall_from "$other\\Plugins"
+        check "...which its own uninstall then removes with its DLL" \
+            '! has_entry && [ ! -e "$WINEPREFIX/drive_c/WinampTwo/Plugins/gen_Pipwick.dll" ]'
+    else
+        uninstall_from "$other\\Plugins"
+        check "uninstalling the second copy first removes its DLL and the entry" \
+            '! has_entry && [ ! -e "$WINEPREFIX/drive_c/WinampTwo/Plugins/gen_Pipwick.dll" ]'
+        uninstall_from "$plugins"
+        check "...and the first copy's uninstall still succeeds without one" '[ $? = 0 ] && [ ! -e "$folder/Plugins/gen_Pipwick.dll" ]'
+    fi
+done
 
 "$pipwick_wineserver" -k 2>/dev/null || true
 exit $fail
