@@ -7,6 +7,7 @@
 #include "host.h"
 #include "pictures.h"
 #include "recorder.h"
+#include "tags.h"
 #include "threads.h"
 #include "window.h"
 
@@ -146,7 +147,8 @@ void timeDueToSent(const ShellCall& call)
 }
 
 // side 0: covers off. Pictures wider than 4096 are the one-bit PNGs of a decompression bomb, refused.
-void measureCoverTime(UINT side, const char* what)
+// formats: "TextFormat" and "TitleFormat" lines, answered from the song's tags.
+void measureCoverTime(UINT side, const char* what, const char* formats = "")
 {
     char scratch[MAX_PATH];
     makeScratchFolder("cover", scratch, MAX_PATH);
@@ -161,7 +163,11 @@ void measureCoverTime(UINT side, const char* what)
         snprintf(titles[i], sizeof titles[i], "%d. Artist %d - Song %d - Winamp", i, i, i);
         script[i] = {StatePlaying, titles[i], nullptr, file};
     }
-    Bench bench(side ? "[zoPipwick]\r\nSleep=100\r\n" : "[zoPipwick]\r\nSleep=100\r\nCover=0\r\n");
+    char settings[256];
+    snprintf(settings, sizeof settings, "[zoPipwick]\r\nSleep=100\r\n%s%s", side ? "" : "Cover=0\r\n", formats);
+    const SongTags tags[] = {{file, "artist=Some Artist\ntitle=Some Song\nalbum=Some Album"}};
+    answerSongTags(tags, 1);
+    Bench bench(settings);
     dueToSent = {};
     observeShellCalls(timeDueToSent);
     scriptPolls(script, 10);
@@ -169,6 +175,7 @@ void measureCoverTime(UINT side, const char* what)
     runPlayerUntilPolls(11);
     bench.plugin.record->quit();
     observeShellCalls(nullptr);
+    answerSongTags(nullptr, 0);
     printf("balloon due to sent (settle's title read to shell call), %s: mean %.2f ms, worst %.2f ms over %d songs\n",
            what, dueToSent.count ? dueToSent.total / dueToSent.count : 0.0, dueToSent.worst, dueToSent.count);
 }
@@ -309,6 +316,8 @@ int main(int argc, char** argv)
     measureBalloonLatency(500);
     fflush(stdout);
     measureCoverTime(0, "covers off");
+    measureCoverTime(0, "covers off, the text and title formatted by the player",
+                     "TextFormat=%artist% - %title% (%album%)\r\nTitleFormat=%title%\r\n");
     measureCoverTime(1000, "with a 1000 x 1000 JPEG beside each song");
     // Refused by their declared size; Wine's decoder expands the picture before that size can be read.
     measureCoverTime(8193, "with a refused 8193 x 8193 PNG beside each song");

@@ -35,15 +35,6 @@ void prepareCovers()
     createShellItem = reinterpret_cast<CreateItemFromParsingName>(reinterpret_cast<void*>(found));
 }
 
-// A drive letter or a share: only files have covers. Device and long-path prefixes (\\.\, \\?\) are
-// left alone, a stream's URL too.
-static bool isSongFile(const wchar_t* path)
-{
-    wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
-    if (letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\') return true;
-    return path[0] == L'\\' && path[1] == L'\\' && path[2] != L'.' && path[2] != L'?' && path[2] != L'\0';
-}
-
 template <typename Interface>
 static void release(Interface*& object)
 {

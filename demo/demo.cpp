@@ -1,7 +1,8 @@
 // The demo: the stand-in player plays a playlist with the real plug-in loaded, and every balloon the
 // plug-in raises is printed with the time and what the player showed at that moment.
-//   demo.exe [playlist-file] [--lines] [--no-icon] [--music folder] [--plugin dll] [--class name]
-// With --no-icon the player shows no notification-area icon of its own (the real player's default).
+//   demo.exe [playlist-file] [--lines] [--own-words] [--no-icon] [--music folder] [--plugin dll] [--class name]
+// --own-words: the balloon's text and title in the user's own words, formatted from the songs' tags
+// (ownWords below, as in plugin.ini). With --no-icon the player shows no notification-area icon of its own (the real player's default).
 // --music: where the built-in playlist's song files lie, some with a cover beside them.
 // --plugin: load that DLL where it lies, with the settings beside it, as the player loads its Plugins
 // folder (else a copy of the built one in a scratch folder). --class: the main window's class, as
@@ -15,6 +16,7 @@
 #include <string.h>
 #include "host.h"
 #include "recorder.h"
+#include "tags.h"
 #include "window.h"
 
 namespace {
@@ -39,6 +41,19 @@ const TimelineEvent defaultPlaylist[] = {
     {33000, StateStopped, "Winamp", nullptr},
 };
 const int defaultLength = sizeof defaultPlaylist / sizeof defaultPlaylist[0];
+
+// The tags of the built-in playlist's song files, by event; the player formats the user's own words
+// from them.
+const char* const defaultTags[defaultLength] = {
+    nullptr,
+    "artist=Кино\ntitle=Звезда по имени Солнце\nalbum=Звезда по имени Солнце\nyear=1989",
+    "artist=坂本九\ntitle=上を向いて歩こう\nalbum=坂本九 ヒット・パレード\nyear=1961",
+    "artist=The Quillfen Four\ntitle=Copper Kettle Morning\nalbum=Harbour Lights\nyear=2026",
+};
+// As plugin.ini holds them: what the code page cannot spell is written \uXXXX (here an em dash).
+const char ownWords[] = "TextFormat=%artist% \\u2014 %album% (%year%)\r\nTitleFormat=%title%\r\n";
+SongTags placedTags[defaultLength];
+int placedTagCount;
 TimelineEvent placedPlaylist[defaultLength];
 char placedFiles[defaultLength][MAX_PATH];
 
@@ -89,6 +104,7 @@ const TimelineEvent* placeSongs(const char* folder)
         if (!file || strncmp(file, "http:", 5) == 0) continue;
         snprintf(placedFiles[i], MAX_PATH, "%s\\%s", folder, file);
         placedPlaylist[i].file = placedFiles[i];
+        if (i < defaultLength && defaultTags[i]) placedTags[placedTagCount++] = {placedFiles[i], defaultTags[i]};
     }
     return placedPlaylist;
 }
@@ -160,7 +176,12 @@ void printCall(const ShellCall& call)
         fflush(stdout);
         return;
     }
-    printf("[%6.2f s] balloon \"%s\"%s %s  (player %s: %s)\n", timelineElapsed() / 1000.0, text,
+    char title[256] = "";
+    if (call.wide) WideCharToMultiByte(CP_UTF8, 0, call.wideNotice.szInfoTitle, -1, title, sizeof title, nullptr, nullptr);
+    else lstrcpynA(title, call.notice.szInfoTitle, sizeof title);
+    char titled[300] = "";
+    if (lstrcmpA(title, "Winamp") != 0) snprintf(titled, sizeof titled, " titled \"%s\"", title);
+    printf("[%6.2f s] balloon \"%s\"%s%s %s  (player %s: %s)\n", timelineElapsed() / 1000.0, text, titled,
            call.notice.hBalloonIcon ? " with its cover" : "", where, stateName(currentPlayerState()), currentPlayerTitle());
     fflush(stdout);
 }
@@ -190,7 +211,7 @@ int main(int argc, char** argv)
 {
     const TimelineEvent* playlist = defaultPlaylist;
     int length = defaultLength;
-    const char* settings = "[zoPipwick]\r\nSimple=1\r\n";
+    char settings[256] = "[zoPipwick]\r\nSimple=1\r\n";
     bool playerIcon = true;
     const char* pluginInPlace = nullptr;
     wchar_t className[64] = L"";
@@ -200,7 +221,8 @@ int main(int argc, char** argv)
             MultiByteToWideChar(CP_ACP, 0, argv[++i], -1, className, 64);
             continue;
         }
-        if (strcmp(argv[i], "--lines") == 0) { settings = "[zoPipwick]\r\nSimple=0\r\n"; continue; }
+        if (strcmp(argv[i], "--lines") == 0) { lstrcpyA(settings, "[zoPipwick]\r\nSimple=0\r\n"); continue; }
+        if (strcmp(argv[i], "--own-words") == 0) { lstrcatA(settings, ownWords); continue; }
         if (strcmp(argv[i], "--no-icon") == 0) { playerIcon = false; continue; }
         if (strcmp(argv[i], "--music") == 0 && i + 1 < argc) { playlist = placeSongs(argv[++i]); continue; }
         length = readPlaylist(argv[i]);
@@ -233,6 +255,7 @@ int main(int argc, char** argv)
            length, playlist[length - 1].at / 1000.0);
     fflush(stdout);
 
+    answerSongTags(placedTags, placedTagCount);
     scriptTimeline(playlist, length);
     plugin.record->init();
     bool announced = false;

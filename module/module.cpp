@@ -20,6 +20,7 @@ GeneralPurposePlugin pluginRecord = { 0x10, descriptionText, nullptr, nullptr, n
 wchar_t modulePath[longestPath];
 char descriptionText[128];
 char balloonTitle[64];
+wchar_t wideBalloonTitle[64];
 char tipFormat[128];
 wchar_t wideTipFormat[128];
 NOTIFYICONDATAA balloonNotice;

@@ -30,6 +30,8 @@ const DWORD longestPath = 32768;
 extern wchar_t modulePath[longestPath];     // the module's full path
 extern char descriptionText[128];           // "Quillfen (<file name>)", ANSI as the player reads it
 extern char balloonTitle[64];               // string 2
+extern wchar_t wideBalloonTitle[64];        // string 2 in UTF-16, the title of every wide notice but one
+                                            // with a title of the user's own
 extern char tipFormat[128];                 // string 3, the two-line format; empty when the code page
                                             // cannot spell it
 extern wchar_t wideTipFormat[128];          // string 3 in UTF-16, for titles the code page cannot spell

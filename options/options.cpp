@@ -39,10 +39,39 @@ static LONG boxChecked(HWND dialog, int box)
     return IsDlgButtonChecked(dialog, box) == BST_CHECKED ? 1 : 0;
 }
 
+// The boxes hold text in any script: the dialog is a Unicode one.
+static void showText(HWND dialog, int box, const SharedText& setting)
+{
+    sendToControl(dialog, box, EM_LIMITTEXT, sizeof setting.text / sizeof setting.text[0] - 1, 0);
+    SetDlgItemTextW(dialog, box, setting.text);
+}
+
+static void storeBoxText(HWND dialog, int box, SharedText* setting)
+{
+    wchar_t text[sizeof setting->text / sizeof setting->text[0]] = L"";
+    GetDlgItemTextW(dialog, box, text, sizeof text / sizeof text[0]);
+    storeText(setting, text);
+}
+
+// The custom text is edited only while it is the chosen format.
+static void enableCustomText(HWND dialog)
+{
+    EnableWindow(GetDlgItem(dialog, IDC_TEXT_FORMAT), boxChecked(dialog, IDC_FORMAT_CUSTOM));
+}
+
+static int chosenFormat()
+{
+    if (settings.textFormat.text[0]) return IDC_FORMAT_CUSTOM;
+    return settings.simple ? IDC_FORMAT_SIMPLE : IDC_FORMAT_LINES;
+}
+
 static BOOL onInitDialog(HWND dialog)
 {
     checkBox(dialog, IDC_ENABLED, settings.active);
-    CheckDlgButton(dialog, settings.simple ? IDC_FORMAT_SIMPLE : IDC_FORMAT_LINES, BST_CHECKED);
+    CheckDlgButton(dialog, chosenFormat(), BST_CHECKED);
+    showText(dialog, IDC_TEXT_FORMAT, settings.textFormat);
+    showText(dialog, IDC_TITLE_FORMAT, settings.titleFormat);
+    enableCustomText(dialog);
     setSpinner(dialog, IDC_DURATION_SPIN, 0, 30, settings.duration / 1000);
     setSpinner(dialog, IDC_INTERVAL_SPIN, 100, 30000, settings.sleep);
     checkBox(dialog, IDC_SOUND, settings.sound);
@@ -64,10 +93,22 @@ static BOOL onNotify(HWND dialog, WPARAM control, NMHDR* header)
     return onIntervalDelta(dialog, reinterpret_cast<NMUPDOWN*>(header));
 }
 
+// "Custom" keeps "Simple" as it was; either other choice empties the custom text.
+static void storeFormat(HWND dialog)
+{
+    if (boxChecked(dialog, IDC_FORMAT_CUSTOM)) {
+        storeBoxText(dialog, IDC_TEXT_FORMAT, &settings.textFormat);
+        return;
+    }
+    storeSetting(&settings.simple, boxChecked(dialog, IDC_FORMAT_SIMPLE));
+    storeText(&settings.textFormat, L"");
+}
+
 static BOOL onOk(HWND dialog)
 {
     storeSetting(&settings.active, boxChecked(dialog, IDC_ENABLED));
-    storeSetting(&settings.simple, boxChecked(dialog, IDC_FORMAT_SIMPLE));
+    storeFormat(dialog);
+    storeBoxText(dialog, IDC_TITLE_FORMAT, &settings.titleFormat);
     storeSetting(&settings.duration, spinnerPosition(dialog, IDC_DURATION_SPIN) * 1000);
     storeSetting(&settings.sleep, spinnerPosition(dialog, IDC_INTERVAL_SPIN));
     storeSetting(&settings.sound, boxChecked(dialog, IDC_SOUND));
@@ -84,6 +125,11 @@ static BOOL onCommand(HWND dialog, WPARAM wParam)
         return onOk(dialog);
     case IDCANCEL:
         EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    case IDC_FORMAT_SIMPLE:
+    case IDC_FORMAT_LINES:
+    case IDC_FORMAT_CUSTOM:
+        enableCustomText(dialog);
         return TRUE;
     }
     return FALSE;
@@ -107,6 +153,6 @@ bool editSettingsInDialog()
     // The player may never have registered the up-down class the dialog needs.
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
-    return DialogBoxParamA(pluginRecord.moduleInstance, MAKEINTRESOURCEA(IDD_OPTIONS), pluginRecord.hostWindow,
+    return DialogBoxParamW(pluginRecord.moduleInstance, MAKEINTRESOURCEW(IDD_OPTIONS), pluginRecord.hostWindow,
                            optionsDialogProc, 0) == IDOK;
 }

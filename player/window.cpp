@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include "window.h"
+#include "tags.h"
 
 static const PollAnswer* pollScript;      // per-poll answers, or null
 static int pollScriptLength;
@@ -111,6 +112,7 @@ static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wPara
         if (lParam == 104) return answerPlayState();
         if (lParam == 125) return answerPosition();
         if (lParam == 214) return answerFileName(wParam);
+        if (lParam == 298) return answerFormatRequest(wParam);
         return 0;
     case WM_GETTEXT:
         return answerGetText(wParam, lParam);

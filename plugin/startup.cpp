@@ -33,8 +33,7 @@ static void moduleStartup(HINSTANCE instance)
 
     // The rest of each notice is composed as the balloon is shown.
     copyTextCut(balloonNotice.szInfoTitle, sizeof balloonNotice.szInfoTitle, balloonTitle);
-    LoadStringW(instance, IDS_BALLOON_TITLE, wideBalloonNotice.szInfoTitle,
-                sizeof wideBalloonNotice.szInfoTitle / sizeof wideBalloonNotice.szInfoTitle[0]);
+    LoadStringW(instance, IDS_BALLOON_TITLE, wideBalloonTitle, sizeof wideBalloonTitle / sizeof wideBalloonTitle[0]);
 
     pluginRecord.init = pluginInit;
     pluginRecord.config = pluginConfig;

@@ -22,6 +22,9 @@
 #define IDC_SOUND             1007
 #define IDC_BACKGROUND        1008
 #define IDC_COVER             1009
+#define IDC_FORMAT_CUSTOM     1010
+#define IDC_TEXT_FORMAT       1011
+#define IDC_TITLE_FORMAT      1012
 
 // Version (1).
 #define IDV_VERSION           1

@@ -71,6 +71,75 @@ static bool writeSetting(const wchar_t* path, const wchar_t* key, LONG value)
     return WritePrivateProfileStringW(settingsSection, key, text, path) != FALSE;
 }
 
+// The file is shared with other plug-ins and stays ANSI text: a format goes into it in ASCII, whatever
+// the code page. Any other unit is written \uXXXX, and so is a backslash that would read as one; a
+// blank or quote at either end too, which the profile functions would strip. An ASCII format stands
+// as it is.
+static const int storedTextSize = 6 * 256 + 1;
+
+static bool isHexDigit(wchar_t unit)
+{
+    return (unit >= L'0' && unit <= L'9') || (unit >= L'a' && unit <= L'f') || (unit >= L'A' && unit <= L'F');
+}
+
+static bool startsEscape(const wchar_t* at)
+{
+    if (at[0] != L'\\' || at[1] != L'u') return false;
+    for (int i = 2; i < 6; ++i)
+        if (!isHexDigit(at[i])) return false;
+    return true;
+}
+
+static void encodeText(const wchar_t* text, wchar_t* stored)
+{
+    int length = lstrlenW(text), out = 0;
+    for (int i = 0; i < length; ++i) {
+        wchar_t unit = text[i];
+        bool atEnd = i == 0 || i == length - 1;
+        bool stripped = atEnd && (unit == L' ' || unit == L'"' || unit == L'\'');
+        if (unit >= L' ' && unit < 0x7F && !stripped && !startsEscape(text + i)) {
+            stored[out++] = unit;
+            continue;
+        }
+        wsprintfW(stored + out, L"\\u%04X", unit);
+        out += 6;
+    }
+    stored[out] = L'\0';
+}
+
+static void decodeText(const wchar_t* stored, wchar_t* text, int size)
+{
+    int out = 0;
+    for (const wchar_t* at = stored; *at && out < size - 1; ++out) {
+        if (!startsEscape(at)) {
+            text[out] = *at++;
+            continue;
+        }
+        wchar_t digits[5] = {at[2], at[3], at[4], at[5], L'\0'};
+        int value = 0;
+        for (wchar_t* digit = digits; *digit; ++digit)
+            value = value * 16 + (*digit <= L'9' ? *digit - L'0' : (*digit | 0x20) - L'a' + 10);
+        text[out] = static_cast<wchar_t>(value);
+        at += 6;
+    }
+    text[out] = L'\0';
+}
+
+static bool writeText(const wchar_t* path, const wchar_t* key, const SharedText& setting)
+{
+    wchar_t stored[storedTextSize];
+    encodeText(setting.text, stored);
+    return WritePrivateProfileStringW(settingsSection, key, stored, path) != FALSE;
+}
+
+static void readText(const wchar_t* key, SharedText* setting)
+{
+    wchar_t stored[storedTextSize] = L"", text[sizeof setting->text / sizeof setting->text[0]];
+    if (settingsFile[0]) GetPrivateProfileStringW(settingsSection, key, L"", stored, storedTextSize, settingsFile);
+    decodeText(stored, text, sizeof text / sizeof text[0]);
+    storeText(setting, text);
+}
+
 static bool writeAllSettings(const wchar_t* path)
 {
     if (!path[0]) return false;
@@ -81,12 +150,38 @@ static bool writeAllSettings(const wchar_t* path)
     written &= writeSetting(path, L"Sound", settings.sound);
     written &= writeSetting(path, L"Background", settings.background);
     written &= writeSetting(path, L"Cover", settings.cover);
+    written &= writeText(path, L"TextFormat", settings.textFormat);
+    written &= writeText(path, L"TitleFormat", settings.titleFormat);
     return written;
 }
 
 void storeSetting(volatile LONG* setting, LONG value)
 {
     InterlockedExchange(setting, value);
+}
+
+// A sequence lock: one writer, the window thread; a reader that overlapped a write copies again.
+void storeText(SharedText* setting, const wchar_t* text)
+{
+    InterlockedIncrement(&setting->version);
+    copyTextCut(setting->text, sizeof setting->text / sizeof setting->text[0], text);
+    InterlockedIncrement(&setting->version);
+}
+
+void loadText(const SharedText& setting, wchar_t* text, int size)
+{
+    for (;;) {
+        LONG before = setting.version;
+        MemoryBarrier();
+        const int units = sizeof setting.text / sizeof setting.text[0];
+        int i = 0;
+        for (; i < units - 1 && i < size - 1 && setting.text[i]; ++i) text[i] = setting.text[i];
+        if (i > 0 && i == size - 1 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF) --i;   // no half pair
+        text[i] = L'\0';
+        MemoryBarrier();
+        if (!(before & 1) && setting.version == before) return;
+        Sleep(0);
+    }
 }
 
 void readSettings()
@@ -102,6 +197,8 @@ void readSettings()
     storeSetting(&settings.sound, readSetting(L"Sound", 0));
     storeSetting(&settings.background, readSetting(L"Background", 0));
     storeSetting(&settings.cover, readSetting(L"Cover", 1));
+    readText(L"TextFormat", &settings.textFormat);
+    readText(L"TitleFormat", &settings.titleFormat);
 }
 
 // From now on the per-user file is the one in use, and the one named if it cannot be written either.

@@ -6,6 +6,13 @@
 
 #include <windows.h>
 
+// A text setting that the watcher reads while the dialog may write it: written only on the player's
+// window thread, read whole with loadText from any thread.
+struct SharedText {
+    volatile LONG version;   // odd while a write is under way
+    wchar_t text[256];
+};
+
 // Read afresh by the watcher every cycle; written only on the player's window thread.
 struct Settings {
     volatile LONG active;     // "Active": watcher enabled when non-zero
@@ -15,6 +22,8 @@ struct Settings {
     volatile LONG sound;      // "Sound": balloons play the system's sound when non-zero
     volatile LONG background; // "Background": no balloon while a window of the player's is in front
     volatile LONG cover;      // "Cover": the song's cover in its balloon when non-zero
+    SharedText textFormat;    // "TextFormat": the balloon's text in the player's title formatting, or empty
+    SharedText titleFormat;   // "TitleFormat": the balloon's title line the same way, or empty
 };
 
 extern Settings settings;
@@ -35,5 +44,11 @@ const wchar_t* settingsFileInUse();
 
 // Stores a setting so that the watcher sees it by its next read.
 void storeSetting(volatile LONG* setting, LONG value);
+
+// Stores a text setting (cut to its size) so that the watcher sees it whole by its next read.
+void storeText(SharedText* setting, const wchar_t* text);
+
+// A whole copy of a text setting, never half of one write and half of the next; cut to size.
+void loadText(const SharedText& setting, wchar_t* text, int size);
 
 #endif

@@ -52,7 +52,8 @@ std::string clippedTextsAndSharedMnemonics(HWND dialog)
 
 struct DialogView {
     std::string caption;
-    bool enabled, simple, lines, sound, background, cover;
+    bool enabled, simple, lines, custom, textFormatEditable, sound, background, cover;
+    std::string textFormat, titleFormat;   // UTF-8
     std::string durationText, intervalText;
     int duration, interval;
     std::string unreadable;   // clipped texts and shared mnemonics
@@ -65,6 +66,13 @@ DialogView readDialog(HWND dialog)
     view.enabled = IsDlgButtonChecked(dialog, IDC_ENABLED) == BST_CHECKED;
     view.simple = IsDlgButtonChecked(dialog, IDC_FORMAT_SIMPLE) == BST_CHECKED;
     view.lines = IsDlgButtonChecked(dialog, IDC_FORMAT_LINES) == BST_CHECKED;
+    view.custom = IsDlgButtonChecked(dialog, IDC_FORMAT_CUSTOM) == BST_CHECKED;
+    view.textFormatEditable = IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT_FORMAT)) != FALSE;
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(dialog, IDC_TEXT_FORMAT, text, 256);
+    view.textFormat = utf8(text);
+    GetDlgItemTextW(dialog, IDC_TITLE_FORMAT, text, 256);
+    view.titleFormat = utf8(text);
     view.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED;
     view.background = IsDlgButtonChecked(dialog, IDC_BACKGROUND) == BST_CHECKED;
     view.cover = IsDlgButtonChecked(dialog, IDC_COVER) == BST_CHECKED;
@@ -245,7 +253,8 @@ TEST_CASE("the sound, background and cover boxes: shown, saved, and used by the 
     CHECK(!view.background);
     CHECK(view.cover);
     CHECK(readTextFile(player.settingsPath()) ==
-          "[zoPipwick]\r\nSleep=100\r\nSound=0\r\nActive=1\r\nSimple=1\r\nDuration=10000\r\nBackground=1\r\nCover=0\r\n");
+          "[zoPipwick]\r\nSleep=100\r\nSound=0\r\nActive=1\r\nSimple=1\r\nDuration=10000\r\nBackground=1\r\nCover=0\r\n"
+          "TextFormat=\r\nTitleFormat=\r\n");
     const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
     scriptPolls(stopped, 1);   // the player in front: no balloon
     REQUIRE(runPlayerUntilPolls(2));
@@ -258,6 +267,53 @@ TEST_CASE("the sound, background and cover boxes: shown, saved, and used by the 
     CHECK(shellCall(0).notice.dwInfoFlags == NIIF_INFO);
     CHECK(describeCall(shellCall(1)) == " Some Artist - Some Song");
     CHECK(shellCall(1).notice.dwInfoFlags == (NIIF_INFO | NIIF_NOSOUND));
+}
+
+TEST_CASE("\"Custom\" is chosen exactly while \"TextFormat\" is set; OK saves both boxes in any script, Cancel nothing")
+{
+    const char file[] = "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\nTextFormat=%title%\r\nTitleFormat=%artist%\r\n";
+    StandInPlayer player(file);
+    player.init(steadySong, 1);
+    DialogView shown{}, chosen{};
+    configure(player, [&](HWND dialog) {
+        shown = readDialog(dialog);
+        click(dialog, IDC_FORMAT_SIMPLE);
+        SetDlgItemTextW(dialog, IDC_TITLE_FORMAT, L"Сейчас: %title%");
+        click(dialog, IDCANCEL);
+    });
+    CHECK(shown.custom);
+    CHECK(!shown.lines);
+    CHECK(shown.textFormatEditable);
+    CHECK(shown.textFormat == "%title%");
+    CHECK(shown.titleFormat == "%artist%");
+    CHECK(readTextFile(player.settingsPath()) == file);
+
+    // Another choice empties the text; the title goes in whatever the choice.
+    configure(player, [&](HWND dialog) {
+        click(dialog, IDC_FORMAT_LINES);
+        chosen = readDialog(dialog);
+        SetDlgItemTextW(dialog, IDC_TITLE_FORMAT, L"Сейчас: %title%");
+        click(dialog, IDOK);
+    });
+    CHECK(!chosen.textFormatEditable);
+    const std::string russian = "\\u0421\\u0435\\u0439\\u0447\\u0430\\u0441: %title%";
+    CHECK(readTextFile(player.settingsPath()) == "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\nTextFormat=\r\nTitleFormat=" +
+                                                     russian + "\r\nActive=1\r\nDuration=10000\r\nSound=0\r\nBackground=0\r\nCover=1\r\n");
+
+    // "Custom" leaves "Simple" as it was; both texts come back after the player restarts.
+    configure(player, [&](HWND dialog) {
+        click(dialog, IDC_FORMAT_CUSTOM);
+        SetDlgItemTextW(dialog, IDC_TEXT_FORMAT, L"%title% ♪");
+        click(dialog, IDOK);
+    });
+    player.reload();
+    player.init(steadySong, 1);
+    shown = viewAndEnd(player, IDCANCEL);
+    CHECK(shown.custom);
+    CHECK(shown.textFormat == "%title% ♪");
+    CHECK(shown.titleFormat == "Сейчас: %title%");
+    CHECK(readTextFile(player.settingsPath()).find("Simple=0\r\nSleep=100\r\nTextFormat=%title% \\u266A\r\n") != std::string::npos);
+    player.quit();
 }
 
 TEST_CASE("unchecking drops a running watcher, checking starts one; quick toggles never run two")
@@ -459,25 +515,30 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
     std::vector<std::string> english = controls(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     std::vector<std::string> russian = controls(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
     const std::vector<std::string> expected = {
-        "dialog style 80c800c0 size 221,193",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
+        "dialog style 80c800c0 size 221,231",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
         "font 8 MS Sans Serif",
         "1 button 50010001 164,7,50,14",
         "2 button 50010000 164,24,50,14",
         "1000 button 50030003 7,7,64,10",
-        "-1 button 50000007 7,24,150,50",
+        "-1 button 50000007 7,24,150,88",
         "1001 button 50020009 14,35,136,10",
         "1002 button 50002409 14,49,136,18",
-        "-1 static 50020000 14,95,94,8",
-        "-1 static 50020000 14,113,72,8",
-        "-1 button 50000007 7,81,150,50",
-        "1003 edit 50812082 110,92,40,14",
-        "1004 msctls_updown32 50000136 150,92,11,14",
-        "1005 edit 50812082 110,110,40,14",
-        "1006 msctls_updown32 50000036 150,110,11,14",
-        "1007 button 50030003 7,137,207,10",
-        "1008 button 50010003 7,150,207,10",
-        "1009 button 50010003 7,163,207,10",
-        "-1 static 50000001 7,178,207,8",
+        "1010 button 50000009 14,70,40,10",    // in the group of the two above
+        "1011 edit 50830080 56,68,94,14",      // which it ends
+        "-1 static 58000000 56,84,94,8",       // the hint, greyed
+        "-1 static 50020000 14,97,40,8",
+        "1012 edit 50810080 56,95,94,14",
+        "-1 static 50020000 14,133,94,8",
+        "-1 static 50020000 14,151,72,8",
+        "-1 button 50000007 7,119,150,50",
+        "1003 edit 50812082 110,130,40,14",
+        "1004 msctls_updown32 50000136 150,130,11,14",
+        "1005 edit 50812082 110,148,40,14",
+        "1006 msctls_updown32 50000036 150,148,11,14",
+        "1007 button 50030003 7,175,207,10",
+        "1008 button 50010003 7,188,207,10",
+        "1009 button 50010003 7,201,207,10",
+        "-1 static 50000001 7,216,207,8",
     };
     auto joined = [](const std::vector<std::string>& rows) {
         std::string all;
@@ -487,8 +548,8 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
     CHECK(joined(english) == joined(expected));
     std::vector<std::string> russianExpected = expected;
     russianExpected[4] = "1000 button 50030003 7,7,45,10";
-    russianExpected[8] = "-1 static 50020000 14,95,89,8";
-    russianExpected[9] = "-1 static 50020000 14,113,78,8";
+    russianExpected[13] = "-1 static 50020000 14,133,89,8";
+    russianExpected[14] = "-1 static 50020000 14,151,78,8";
     CHECK(joined(russian) == joined(russianExpected));
     FreeLibrary(module);
 }

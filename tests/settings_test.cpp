@@ -81,7 +81,8 @@ TEST_CASE("writing: a new file holds the section and every key in its order, not
     setAll(1, 0, 2500, 7000, 1, 0, 0);
     writeSettings();
     CHECK(readTextFile(path) ==
-          "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\nSound=1\r\nBackground=0\r\nCover=0\r\n");
+          "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\nSound=1\r\nBackground=0\r\nCover=0\r\n"
+          "TextFormat=\r\nTitleFormat=\r\n");
 
     // Rewriting keeps the order, replaces the values in place and leaves other sections alone.
     writeTextFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");
@@ -89,6 +90,44 @@ TEST_CASE("writing: a new file holds the section and every key in its order, not
     writeSettings();
     CHECK(readTextFile(path) == "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=30000\r\nActive=0\r\nSimple=1\r\nSleep=-5\r\n" +
                                     defaultOptionKeys);
+}
+
+TEST_CASE("formats in any script go into the file in ASCII and come back whole; an ASCII one stands as it is")
+{
+    std::string path = scratchIni("formats");
+    struct Row {
+        const wchar_t* format;
+        const char* stored;
+    };
+    const Row rows[] = {
+        {L"%artist% - %title%[ (%album%)]", "%artist% - %title%[ (%album%)]"},
+        {L"$if(%album%,%album%: ,)%title% by \\%artist%", "$if(%album%,%album%: ,)%title% by \\%artist%"},
+        {L"Сейчас: %title%", "\\u0421\\u0435\\u0439\\u0447\\u0430\\u0441: %title%"},
+        {L"%title% ♪", "%title% \\u266A"},
+        {L"😀 %title%", "\\uD83D\\uDE00 %title%"},
+        {L"'%title%'", "\\u0027%title%\\u0027"},          // the profile functions strip quotes...
+        {L" %title% ", "\\u0020%title%\\u0020"},          // ...and blanks at either end
+        {L"C:\\u0041\\b", "C:\\u005Cu0041\\b"},           // a backslash that would read as an escape
+        {L"", ""},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.stored);
+        setAll(1, 1, 500, 10000);
+        storeText(&settings.textFormat, row.format);
+        storeText(&settings.titleFormat, row.format);
+        REQUIRE(writeSettings());
+        CHECK(readTextFile(path) == std::string("[zoPipwick]\r\nActive=1\r\nSimple=1\r\nSleep=500\r\nDuration=10000\r\n"
+                                                "Sound=0\r\nBackground=0\r\nCover=1\r\nTextFormat=") +
+                                        row.stored + "\r\nTitleFormat=" + row.stored + "\r\n");
+        storeText(&settings.textFormat, L"x");
+        storeText(&settings.titleFormat, L"x");
+        readSettings();
+        wchar_t text[256], title[256];
+        loadText(settings.textFormat, text, 256);
+        loadText(settings.titleFormat, title, 256);
+        CHECK(utf8(text) == utf8(row.format));
+        CHECK(utf8(title) == utf8(row.format));
+    }
 }
 
 TEST_CASE("user: with no path beside the module the per-user file is written and read, and nothing else")

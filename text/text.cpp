@@ -77,6 +77,13 @@ bool narrowWithoutLoss(const wchar_t* text, char* destination, int destinationSi
     return written > 0 && !lost;
 }
 
+bool isSongFile(const wchar_t* path)
+{
+    wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+    if (letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\') return true;
+    return path[0] == L'\\' && path[1] == L'\\' && path[2] != L'.' && path[2] != L'?' && path[2] != L'\0';
+}
+
 const wchar_t* fileNameOf(const wchar_t* path)
 {
     const wchar_t* name = path;

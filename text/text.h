@@ -19,6 +19,10 @@ void widenText(wchar_t* destination, int destinationSize, const char* source);
 // or the result does not fit (the code page cannot carry it as it stands).
 bool narrowWithoutLoss(const wchar_t* text, char* destination, int destinationSize);
 
+// Whether the player's entry is a file on a drive or a share: a stream's URL is not, and device and
+// long-path prefixes (\\.\, \\?\) are left alone.
+bool isSongFile(const wchar_t* path);
+
 // Where the file name starts: after the path's last backslash, or the whole path when it has none.
 const wchar_t* fileNameOf(const wchar_t* path);
 

@@ -4,7 +4,7 @@
 # raised; saves a picture of the first one to build/demo/balloon.png. The built-in playlist's songs lie in
 # build/demo/music, two of them with a cover beside them, made here with ImageMagick; the first cover
 # the plug-in hands to the shell is shown beside that balloon in build/demo/balloon-cover.png.
-#   tools/demo.sh [playlist-file] [--lines] [--no-icon]
+#   tools/demo.sh [playlist-file] [--lines] [--own-words] [--no-icon]
 # --no-icon: the player shows no notification-area icon (its default), so the plug-in shows its own.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -26,7 +26,8 @@ for face in "Tahoma" "Tahoma Bold" "Microsoft Sans Serif" "MS Sans Serif" "MS Sh
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
         /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
 done
-# 64-bit Wine here does not find the fonts of Debian's fonts-wine: the prefix gets its own copy.
-[ "$pipwick_preset" = default ] || cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+# Wine here does not always find the fonts of Debian's fonts-wine (64-bit never, 32-bit not beside an
+# installed 64-bit Wine): the prefix gets its own copy.
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 wineserver -w
 touch "$WINEPREFIX/.pipwick-ready"

@@ -5,6 +5,7 @@
 #include "title.h"
 #include "balloon.h"
 #include "../cover/cover.h"
+#include "../format/format.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
@@ -112,30 +113,59 @@ static void composeStateText(UINT text)
     wideText = !narrowWithoutLoss(wideBalloonNotice.szInfo, balloonNotice.szInfo, sizeof balloonNotice.szInfo);
 }
 
-static HICON coverOfPlayingSong()
+// The title line of a wide notice: the user's own, or string 2.
+static void composeTitle(const wchar_t* own)
 {
+    copyTextCut(wideBalloonNotice.szInfoTitle, sizeof wideBalloonNotice.szInfoTitle / sizeof wideBalloonNotice.szInfoTitle[0],
+                own ? own : wideBalloonTitle);
+}
+
+// The user's own words from the song file's tags, each in place of today's where the player formatted
+// something. They are UTF-16, and so the whole notice goes wide, the text from the title too.
+static void composeOwnWords(const wchar_t* path, const wchar_t* textFormat, const wchar_t* titleFormat)
+{
+    HWND player = pluginRecord.hostWindow;
+    wchar_t title[sizeof wideBalloonNotice.szInfoTitle / sizeof wideBalloonNotice.szInfoTitle[0]];
+    wchar_t text[sizeof wideBalloonNotice.szInfo / sizeof wideBalloonNotice.szInfo[0]];
+    bool ownTitle = titleFormat[0] && formatForSong(player, path, titleFormat, title, sizeof title / sizeof title[0]);
+    bool ownText = textFormat[0] && formatForSong(player, path, textFormat, text, sizeof text / sizeof text[0]);
+    if (!ownTitle && !ownText) return;
+    if (!wideText) widenText(wideBalloonNotice.szInfo, sizeof text / sizeof text[0], balloonNotice.szInfo);
+    wideText = true;
+    if (ownText) lstrcpyW(wideBalloonNotice.szInfo, text);
+    if (ownTitle) composeTitle(title);
+}
+
+// The song file is asked for only now, after the settle, so that it is the titled song's; and only
+// when its words or its cover are wanted. Streams have neither.
+static void showSongBalloon()
+{
+    wchar_t textFormat[sizeof settings.textFormat.text / sizeof settings.textFormat.text[0]];
+    wchar_t titleFormat[sizeof textFormat / sizeof textFormat[0]];
+    loadText(settings.textFormat, textFormat, sizeof textFormat / sizeof textFormat[0]);
+    loadText(settings.titleFormat, titleFormat, sizeof titleFormat / sizeof titleFormat[0]);
+    bool cover = settings.cover != 0;
     wchar_t path[MAX_PATH];
-    if (!readPlayingFile(path, MAX_PATH)) return nullptr;
-    return loadSongCover(path);
+    bool songFile = (cover || textFormat[0] || titleFormat[0]) && readPlayingFile(path, MAX_PATH) && isSongFile(path);
+    if (songFile) composeOwnWords(path, textFormat, titleFormat);
+    HICON picture = songFile && cover ? loadSongCover(path) : nullptr;
+    // The player's formatting, or a cover read from a slow share, may outlast quit's wait: no balloon
+    // after quit.
+    if (stopRequested) {
+        if (picture) DestroyIcon(picture);
+        return;
+    }
+    showBalloon(wideText, picture);
 }
 
 // A balloon the user cannot see now would be shown long after its song: the change counts as handled
-// all the same, and the next one raises the next balloon. The cover is asked for only then, after
-// the settle, so that the file is the titled song's.
+// all the same, and the next one raises the next balloon.
 static void showComposedBalloon(bool song)
 {
     if (!balloonWelcomeNow()) return;
-    if (!song || !settings.cover) {
-        showBalloon(wideText, nullptr);
-        return;
-    }
-    HICON cover = coverOfPlayingSong();
-    // Reading a cover from a slow share may outlast quit's wait: no balloon after quit.
-    if (stopRequested) {
-        if (cover) DestroyIcon(cover);
-        return;
-    }
-    showBalloon(wideText, cover);
+    composeTitle(nullptr);
+    if (song) showSongBalloon();
+    else showBalloon(wideText, nullptr);
 }
 
 // A playing cycle; returns whether its state is recorded.

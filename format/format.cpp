@@ -1,0 +1,50 @@
+// The player's Advanced Title Formatting, asked for with IPC_FORMAT_TITLE_EXTENDED.
+#include <windows.h>
+#include "format.h"
+#include "../text/text.h"
+
+// The player's waFormatTitleExtended; it calls both functions as plain C functions.
+struct FormatRequest {
+    const wchar_t* filename;
+    int useExtendedInfo;
+    const wchar_t* spec;
+    void* context;
+    wchar_t* out;
+    int outLength;
+    wchar_t*(__cdecl* tagFunction)(const wchar_t* tag, void* context);
+    void(__cdecl* freeFunction)(wchar_t* tag, void* context);
+};
+static_assert(sizeof(void*) != 4 || sizeof(FormatRequest) == 8 * 4, "the player reads eight 32-bit fields");
+
+static const LPARAM formatTitleExtended = 298;
+static const int longestResult = 1024;   // the player's titles reach 387 characters
+
+// "Not found" for every field: the player then reads each one from the file's tags.
+static wchar_t* __cdecl noField(const wchar_t*, void*)
+{
+    return nullptr;
+}
+
+static void __cdecl freeNothing(wchar_t*, void*)
+{
+}
+
+static bool onlyBlanks(const wchar_t* text)
+{
+    for (; *text; ++text)
+        if (*text > L' ') return false;
+    return true;
+}
+
+// The player answers 0 whether or not it formatted anything: only the output tells.
+bool formatForSong(HWND player, const wchar_t* path, const wchar_t* spec, wchar_t* text, int size)
+{
+    wchar_t result[longestResult];
+    result[0] = L'\0';
+    FormatRequest request = {path, 1, spec, nullptr, result, longestResult, noField, freeNothing};
+    SendMessageA(player, WM_USER, reinterpret_cast<WPARAM>(&request), formatTitleExtended);
+    result[longestResult - 1] = L'\0';
+    if (onlyBlanks(result)) return false;
+    copyTextCut(text, size, result);
+    return true;
+}
