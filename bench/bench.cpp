@@ -6,6 +6,8 @@
 #include <string.h>
 #include "host.h"
 #include "pictures.h"
+#include "answers.h"
+#include "controls.h"
 #include "recorder.h"
 #include "tags.h"
 #include "threads.h"
@@ -180,6 +182,54 @@ void measureCoverTime(UINT side, const char* what, const char* formats = "")
            what, dueToSent.count ? dueToSent.total / dueToSent.count : 0.0, dueToSent.worst, dueToSent.count);
 }
 
+struct DueToUpdate { double total, worst; int count; } dueToUpdate;
+
+void timeOverlayUpdate(const char* line)
+{
+    if (strncmp(line, "Update: type 1", 14) != 0) return;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    double took = milliseconds(now.QuadPart - latestTitleReadAt().QuadPart);
+    dueToUpdate.total += took;
+    dueToUpdate.worst = took > dueToUpdate.worst ? took : dueToUpdate.worst;
+    ++dueToUpdate.count;
+}
+
+// One song in Windows' media overlay, through the stand-in's controls: its file, five tags, the
+// cover as the thumbnail and Update(), from the settle's title read; balloons off.
+void measureOverlayUpdate(int embeddedSide, const char* what)
+{
+    char scratch[MAX_PATH];
+    makeScratchFolder("overlay", scratch, MAX_PATH);
+    wchar_t picture[MAX_PATH + 16];
+    wsprintfW(picture, L"%hs\\cover.jpg", scratch);
+    writePicture(picture, 1000, 1000, 0x336699);
+    static char file[MAX_PATH * 3];
+    snprintf(file, sizeof file, "%s\\song.mp3", scratch);
+    static char titles[10][64];
+    static PollAnswer script[10];
+    for (int i = 0; i < 10; ++i) {
+        snprintf(titles[i], sizeof titles[i], "%d. Artist %d - Song %d - Winamp", i, i, i);
+        script[i] = {StatePlaying, titles[i], nullptr, file};
+    }
+    const SongTags tags[] = {{file, "title=Some Song\nartist=Some Artist\nalbumartist=Some Artist\nalbum=Some Album\ntrack=4"}};
+    answerSongTags(tags, 1);
+    Bench bench("[zoPipwick]\r\nSleep=100\r\nBalloons=0\r\n");
+    answerForPlugin(bench.plugin.module);
+    answerMediaControls(MediaControls::StandIn);
+    answerEmbeddedPicture(embeddedSide, 0x336699);
+    dueToUpdate = {};
+    observeMediaControls(timeOverlayUpdate);
+    scriptPolls(script, 10);
+    bench.plugin.record->init();
+    runPlayerUntilPolls(11);
+    bench.plugin.record->quit();
+    observeMediaControls(nullptr);
+    answerSongTags(nullptr, 0);
+    printf("one song in the media overlay (its file, five tags, the thumbnail, Update()), %s: mean %.2f ms, worst %.2f ms over %d songs\n",
+           what, dueToUpdate.count ? dueToUpdate.total / dueToUpdate.count : 0.0, dueToUpdate.worst, dueToUpdate.count);
+}
+
 void measureQuit(int interval)
 {
     double worst = 0;
@@ -322,6 +372,9 @@ int main(int argc, char** argv)
     // Refused by their declared size; Wine's decoder expands the picture before that size can be read.
     measureCoverTime(8193, "with a refused 8193 x 8193 PNG beside each song");
     measureCoverTime(30000, "with a refused 30000 x 30000 PNG beside each song");
+    fflush(stdout);
+    measureOverlayUpdate(0, "the cover a 1000 x 1000 JPEG beside the song");
+    measureOverlayUpdate(256, "the cover inside the file, made a PNG");
     fflush(stdout);
     measureQuit(500);
     measureQuit(30000);

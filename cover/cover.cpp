@@ -13,6 +13,7 @@ typedef HRESULT(WINAPI* CreateItemFromParsingName)(PCWSTR path, IBindCtx* contex
 // As wincodec.h has them; defined here, since the library that holds them brings every other GUID along.
 static const CLSID imagingFactory1 = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
 static const GUID bgraPixels = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
+static const GUID pngContainer = {0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
 
 static const DWORD largestPicture = 16 * 1024 * 1024;   // a larger file beside the song is skipped
 static const UINT smallestCover = 8;   // Wine's shell answers 1x1 for a file without a picture
@@ -20,6 +21,7 @@ static const UINT smallestCover = 8;   // Wine's shell answers 1x1 for a file wi
 // declared size is a decompression bomb (a small PNG can declare 30,000 x 30,000 of one colour).
 static const UINT largestCover = 8192;
 static const int largestIcon = 256;    // SM_CXICON is far smaller at any scaling
+static const int overlaySide = 256;    // the media overlay's thumbnail shows a cover at about this size
 static const wchar_t* const pictureNames[] = {
     L"cover.jpg", L"cover.jpeg", L"cover.png", L"folder.jpg", L"folder.jpeg", L"folder.png",
     L"front.jpg", L"front.jpeg", L"front.png", L"albumart.jpg", L"albumart.jpeg", L"albumart.png",
@@ -54,13 +56,30 @@ static RECT fittedPlace(int width, int height, int iconWidth, int iconHeight)
     return {left, top, left + fitWidth, top + fitHeight};
 }
 
+// A picture's declared size, read before any pixel is decoded: that of a real cover.
+static bool coverSized(IWICBitmapSource* picture)
+{
+    UINT width = 0, height = 0;
+    return SUCCEEDED(picture->GetSize(&width, &height)) && width >= smallestCover && height >= smallestCover &&
+           width <= largestCover && height <= largestCover;
+}
+
+static IWICImagingFactory* imagingFactory()
+{
+    IWICImagingFactory* factory = nullptr;
+    if (FAILED(CoCreateInstance(imagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
+                                reinterpret_cast<void**>(&factory))))
+        return nullptr;
+    return factory;
+}
+
 // The scaled picture's pixels, straight alpha, into a 32-bit top-down DIB whose margins stay zero
 // (transparent), made an icon.
 static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture)
 {
+    if (!coverSized(picture)) return nullptr;   // before the scaler reads a pixel
     UINT width = 0, height = 0;
-    if (FAILED(picture->GetSize(&width, &height)) || width < smallestCover || height < smallestCover) return nullptr;
-    if (width > largestCover || height > largestCover) return nullptr;   // before the scaler reads a pixel
+    picture->GetSize(&width, &height);
     int iconWidth = GetSystemMetrics(SM_CXICON), iconHeight = GetSystemMetrics(SM_CYICON);
     if (iconWidth < 1 || iconHeight < 1 || iconWidth > largestIcon || iconHeight > largestIcon) return nullptr;
     RECT place = fittedPlace(static_cast<int>(width), static_cast<int>(height), iconWidth, iconHeight);
@@ -98,30 +117,35 @@ static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture)
     return icon;
 }
 
-// The shell's own picture of the file: the cover embedded in MP3, WMA, M4A (and FLAC from Windows 10
-// on). Only a thumbnail: never the file type's icon.
-static HICON embeddedCover(IWICImagingFactory* factory, const wchar_t* songPath)
+// The shell's own picture of the file, at most side pixels square: the cover embedded in MP3, WMA,
+// M4A (and FLAC from Windows 10 on). Only a thumbnail: never the file type's icon.
+static IWICBitmap* embeddedPicture(IWICImagingFactory* factory, const wchar_t* songPath, int side)
 {
-    if (!createShellItem) return nullptr;
     IShellItemImageFactory* images = nullptr;
     if (FAILED(createShellItem(songPath, nullptr, __uuidof(IShellItemImageFactory), reinterpret_cast<void**>(&images))))
         return nullptr;
-    SIZE size = {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
     HBITMAP picture = nullptr;
-    HRESULT found = images->GetImage(size, SIIGBF_THUMBNAILONLY, &picture);
+    HRESULT found = images->GetImage({side, side}, SIIGBF_THUMBNAILONLY, &picture);
     release(images);
     if (FAILED(found) || !picture) return nullptr;
     IWICBitmap* bitmap = nullptr;
-    HICON icon = nullptr;
     // The shell's bitmaps often leave alpha at zero: a cover is opaque.
-    if (SUCCEEDED(factory->CreateBitmapFromHBITMAP(picture, nullptr, WICBitmapIgnoreAlpha, &bitmap)))
-        icon = iconOf(factory, bitmap);
-    release(bitmap);
+    factory->CreateBitmapFromHBITMAP(picture, nullptr, WICBitmapIgnoreAlpha, &bitmap);
     DeleteObject(picture);
+    if (bitmap && !coverSized(bitmap)) release(bitmap);
+    return bitmap;
+}
+
+static HICON embeddedCover(IWICImagingFactory* factory, const wchar_t* songPath)
+{
+    IWICBitmap* bitmap = embeddedPicture(factory, songPath, GetSystemMetrics(SM_CXICON));
+    HICON icon = bitmap ? iconOf(factory, bitmap) : nullptr;
+    release(bitmap);
     return icon;
 }
 
-static HICON decodedPicture(IWICImagingFactory* factory, const wchar_t* path)
+// The file's first frame, opened only when the file and its declared size are a cover's.
+static IWICBitmapFrameDecode* openPicture(IWICImagingFactory* factory, const wchar_t* path)
 {
     WIN32_FILE_ATTRIBUTE_DATA file;
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &file)) return nullptr;
@@ -129,25 +153,33 @@ static HICON decodedPicture(IWICImagingFactory* factory, const wchar_t* path)
         return nullptr;
     IWICBitmapDecoder* decoder = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
-    HICON icon = nullptr;
-    if (SUCCEEDED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder))
-        && SUCCEEDED(decoder->GetFrame(0, &frame)))
-        icon = iconOf(factory, frame);
-    release(frame);
+    if (SUCCEEDED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder)))
+        decoder->GetFrame(0, &frame);   // the frame keeps its decoder
     release(decoder);
-    return icon;
+    if (frame && !coverSized(frame)) release(frame);
+    return frame;
+}
+
+// The path of one of pictureNames beside the song; false when it would not fit MAX_PATH.
+static bool picturePath(const wchar_t* songPath, const wchar_t* name, wchar_t* path)
+{
+    int folderLength = static_cast<int>(fileNameOf(songPath) - songPath);   // with its backslash
+    if (folderLength + lstrlenW(name) >= MAX_PATH) return false;   // a shorter name may still fit
+    lstrcpynW(path, songPath, folderLength + 1);
+    lstrcatW(path, name);
+    return true;
 }
 
 // The first picture beside the song that decodes, in the order of pictureNames.
 static HICON pictureBesideSong(IWICImagingFactory* factory, const wchar_t* songPath)
 {
-    int folderLength = static_cast<int>(fileNameOf(songPath) - songPath);   // with its backslash
     for (const wchar_t* name : pictureNames) {
         wchar_t path[MAX_PATH];
-        if (folderLength + lstrlenW(name) >= MAX_PATH) continue;   // a shorter name may still fit
-        lstrcpynW(path, songPath, folderLength + 1);
-        lstrcatW(path, name);
-        if (HICON icon = decodedPicture(factory, path)) return icon;
+        if (!picturePath(songPath, name, path)) continue;
+        IWICBitmapFrameDecode* frame = openPicture(factory, path);
+        HICON icon = frame ? iconOf(factory, frame) : nullptr;
+        release(frame);
+        if (icon) return icon;
     }
     return nullptr;
 }
@@ -156,12 +188,66 @@ HICON loadSongCover(const wchar_t* songPath)
 {
     // The shell's item is Vista's: before it, no covers at all.
     if (!createShellItem || !isSongFile(songPath)) return nullptr;
-    IWICImagingFactory* factory = nullptr;
-    if (FAILED(CoCreateInstance(imagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
-                                reinterpret_cast<void**>(&factory))))
-        return nullptr;
+    IWICImagingFactory* factory = imagingFactory();
+    if (!factory) return nullptr;
     HICON icon = embeddedCover(factory, songPath);
     if (!icon) icon = pictureBesideSong(factory, songPath);
     release(factory);
     return icon;
+}
+
+static bool encodePng(IWICImagingFactory* factory, IWICBitmapSource* picture, IStream* stream)
+{
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    IWICFormatConverter* converter = nullptr;
+    UINT width = 0, height = 0;
+    WICPixelFormatGUID format = bgraPixels;
+    bool encoded = SUCCEEDED(picture->GetSize(&width, &height))
+                && SUCCEEDED(factory->CreateFormatConverter(&converter))
+                && SUCCEEDED(converter->Initialize(picture, bgraPixels, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                                   WICBitmapPaletteTypeCustom))
+                && SUCCEEDED(factory->CreateEncoder(pngContainer, nullptr, &encoder))
+                && SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache))
+                && SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr))
+                && SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format))
+                && SUCCEEDED(frame->WriteSource(converter, nullptr)) && SUCCEEDED(frame->Commit())
+                && SUCCEEDED(encoder->Commit());
+    release(frame);
+    release(encoder);
+    release(converter);
+    return encoded;
+}
+
+IStream* embeddedCoverAsPng(const wchar_t* songPath)
+{
+    if (!createShellItem || !isSongFile(songPath)) return nullptr;
+    IWICImagingFactory* factory = imagingFactory();
+    if (!factory) return nullptr;
+    IWICBitmap* bitmap = embeddedPicture(factory, songPath, overlaySide);
+    IStream* stream = nullptr;
+    if (bitmap && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) && !encodePng(factory, bitmap, stream))
+        release(stream);
+    LARGE_INTEGER start = {};
+    if (stream) stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    release(bitmap);
+    release(factory);
+    return stream;
+}
+
+bool coverBesideSong(const wchar_t* songPath, wchar_t* picture)
+{
+    if (!createShellItem || !isSongFile(songPath)) return false;
+    IWICImagingFactory* factory = imagingFactory();
+    if (!factory) return false;
+    bool found = false;
+    for (const wchar_t* name : pictureNames) {
+        if (!picturePath(songPath, name, picture)) continue;
+        IWICBitmapFrameDecode* frame = openPicture(factory, picture);
+        found = frame != nullptr;
+        release(frame);
+        if (found) break;
+    }
+    release(factory);
+    return found;
 }

@@ -4,6 +4,7 @@
 #define PIPWICK_COVER_H
 
 #include <windows.h>
+#include <objbase.h>
 
 // Looks up what the shell offers; the watcher does this as it starts, with COM initialised.
 void prepareCovers();
@@ -12,5 +13,11 @@ void prepareCovers();
 // stream, a song without a cover, a picture that cannot be decoded, and on Windows before Vista.
 // The caller destroys it.
 HICON loadSongCover(const wchar_t* songPath);
+
+// The same cover for Windows' media overlay, with the same bounds: the picture inside the file, PNG
+// in a new stream in memory at its start (the caller releases it), or null; else the path of the
+// picture beside the song (MAX_PATH units), false for none.
+IStream* embeddedCoverAsPng(const wchar_t* songPath);
+bool coverBesideSong(const wchar_t* songPath, wchar_t* picture);
 
 #endif

@@ -15,6 +15,8 @@
 #include <stdlib.h>
 #include <string.h>
 #include "host.h"
+#include "answers.h"
+#include "controls.h"
 #include "recorder.h"
 #include "tags.h"
 #include "window.h"
@@ -46,9 +48,9 @@ const int defaultLength = sizeof defaultPlaylist / sizeof defaultPlaylist[0];
 // from them.
 const char* const defaultTags[defaultLength] = {
     nullptr,
-    "artist=Кино\ntitle=Звезда по имени Солнце\nalbum=Звезда по имени Солнце\nyear=1989",
-    "artist=坂本九\ntitle=上を向いて歩こう\nalbum=坂本九 ヒット・パレード\nyear=1961",
-    "artist=The Quillfen Four\ntitle=Copper Kettle Morning\nalbum=Harbour Lights\nyear=2026",
+    "artist=Кино\ntitle=Звезда по имени Солнце\nalbum=Звезда по имени Солнце\nalbumartist=Кино\ntrack=1\nyear=1989",
+    "artist=坂本九\ntitle=上を向いて歩こう\nalbum=坂本九 ヒット・パレード\nalbumartist=坂本九\ntrack=3\nyear=1961",
+    "artist=The Quillfen Four\ntitle=Copper Kettle Morning\nalbum=Harbour Lights\nalbumartist=The Quillfen Four\ntrack=7\nyear=2026",
 };
 // As plugin.ini holds them: what the code page cannot spell is written \uXXXX (here an em dash).
 const char ownWords[] = "TextFormat=%artist% \\u2014 %album% (%year%)\r\nTitleFormat=%title%\r\n";
@@ -186,6 +188,18 @@ void printCall(const ShellCall& call)
     fflush(stdout);
 }
 
+// What Windows' media overlay would show: Wine has none, so the stand-in's controls receive it.
+void printMediaControls(const char* line)
+{
+    static const char* const statuses[] = {"closed", "changing", "stopped", "playing", "paused"};
+    int status = -1;
+    if (sscanf(line, "PlaybackStatus %d", &status) == 1 && status >= 0 && status <= 4)
+        printf("[%6.2f s] media controls: status %s\n", timelineElapsed() / 1000.0, statuses[status]);
+    else if (strncmp(line, "Update: ", 8) == 0 || strncmp(line, "FAULT", 5) == 0)
+        printf("[%6.2f s] media controls: %s\n", timelineElapsed() / 1000.0, line);
+    fflush(stdout);
+}
+
 BOOL CALLBACK findBalloon(HWND window, LPARAM found)
 {
     char className[64];
@@ -248,6 +262,9 @@ int main(int argc, char** argv)
     if (!loadPlugin(dllPath, window, &plugin)) { fprintf(stderr, "demo: cannot load %s\n", dllPath); return 1; }
     recordShellCalls(plugin.module);
     observeShellCalls(printCall);
+    answerForPlugin(plugin.module);
+    answerMediaControls(MediaControls::StandIn);
+    observeMediaControls(printMediaControls);
 
     printf("player: loaded \"%s\" (interface 0x%x)\n", plugin.record->description, plugin.record->version);
     printf("player: %s; playlist of %d events, %.1f s\n",

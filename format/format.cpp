@@ -1,4 +1,5 @@
-// The player's Advanced Title Formatting, asked for with IPC_FORMAT_TITLE_EXTENDED.
+// The player's Advanced Title Formatting (IPC_FORMAT_TITLE_EXTENDED) and its extended file
+// information (IPC_GET_EXTENDED_FILE_INFOW).
 #include <windows.h>
 #include "format.h"
 #include "../text/text.h"
@@ -16,7 +17,17 @@ struct FormatRequest {
 };
 static_assert(sizeof(void*) != 4 || sizeof(FormatRequest) == 8 * 4, "the player reads eight 32-bit fields");
 
+// The player's extendedFileInfoStructW.
+struct TagRequest {
+    const wchar_t* filename;
+    const wchar_t* metadata;
+    wchar_t* ret;
+    size_t retlen;
+};
+static_assert(sizeof(void*) != 4 || sizeof(TagRequest) == 4 * 4, "the player reads four 32-bit fields");
+
 static const LPARAM formatTitleExtended = 298;
+static const LPARAM extendedFileInfo = 3026;
 static const int longestResult = 1024;   // the player's titles reach 387 characters
 
 // "Not found" for every field: the player then reads each one from the file's tags.
@@ -47,4 +58,15 @@ bool formatForSong(HWND player, const wchar_t* path, const wchar_t* spec, wchar_
     if (onlyBlanks(result)) return false;
     copyTextCut(text, size, result);
     return true;
+}
+
+bool readSongTag(HWND player, const wchar_t* path, const wchar_t* field, wchar_t* text, int size)
+{
+    wchar_t result[longestResult];
+    result[0] = L'\0';
+    TagRequest request = {path, field, result, longestResult};
+    bool known = SendMessageA(player, WM_USER, reinterpret_cast<WPARAM>(&request), extendedFileInfo) != 0;
+    result[longestResult - 1] = L'\0';
+    copyTextCut(text, size, known ? result : L"");
+    return known && result[0];
 }

@@ -77,6 +77,8 @@ static BOOL onInitDialog(HWND dialog)
     checkBox(dialog, IDC_SOUND, settings.sound);
     checkBox(dialog, IDC_BACKGROUND, settings.background);
     checkBox(dialog, IDC_COVER, settings.cover);
+    checkBox(dialog, IDC_MEDIA_CONTROLS, settings.mediaControls);
+    checkBox(dialog, IDC_BALLOONS, settings.balloons);
     return TRUE;
 }
 
@@ -114,6 +116,8 @@ static BOOL onOk(HWND dialog)
     storeSetting(&settings.sound, boxChecked(dialog, IDC_SOUND));
     storeSetting(&settings.background, boxChecked(dialog, IDC_BACKGROUND));
     storeSetting(&settings.cover, boxChecked(dialog, IDC_COVER));
+    storeSetting(&settings.mediaControls, boxChecked(dialog, IDC_MEDIA_CONTROLS));
+    storeSetting(&settings.balloons, boxChecked(dialog, IDC_BALLOONS));
     EndDialog(dialog, IDOK);
     return TRUE;
 }

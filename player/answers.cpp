@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 #include "answers.h"
 #include "imports.h"
+#include "controls.h"
 
 static volatile int shellVersion = realAnswer;
 static volatile int notificationState = realAnswer;
@@ -87,6 +88,10 @@ static FARPROC procedure(Function function)
 // shell is to lack it.
 static bool answered(const char* name, FARPROC* answer)
 {
+    if (FARPROC function = mediaControlsFunction(name)) {
+        *answer = function;
+        return true;
+    }
     if (lstrcmpA(name, "DllGetVersion") == 0 && shellVersion != realAnswer) {
         *answer = procedure(&answeredDllGetVersion);
         return true;
@@ -123,6 +128,7 @@ bool answerForPlugin(HMODULE plugin)
     embeddedSide = realAnswer;
     embeddedDelay = nullptr;
     iconsMade = iconsDestroyed = 0;
+    answerMediaControls(MediaControls::System);
     return patchImport(plugin, "KERNEL32.dll", "GetProcAddress", reinterpret_cast<const void*>(&answeringGetProcAddress))
         && patchImport(plugin, "USER32.dll", "GetForegroundWindow", reinterpret_cast<const void*>(&answeringGetForegroundWindow))
         && patchImport(plugin, "USER32.dll", "CreateIconIndirect", reinterpret_cast<const void*>(&countedCreateIconIndirect))

@@ -93,3 +93,26 @@ LRESULT answerFormatRequest(WPARAM argument)
     substitute(request->spec, tags ? tags : "", request->out, request->outLength);
     return 0;
 }
+
+// The player's extendedFileInfoStructW, answered as the player does: cleared first, non-zero when
+// the field is known.
+struct TagRequest {
+    const wchar_t* filename;
+    const wchar_t* metadata;
+    wchar_t* ret;
+    size_t retlen;
+};
+
+LRESULT answerTagRequest(WPARAM argument)
+{
+    TagRequest* request = reinterpret_cast<TagRequest*>(argument);
+    if (!songs || !request->ret || request->retlen == 0 || request->retlen > 65536) return 0;
+    request->ret[0] = L'\0';
+    const char* tags = request->filename ? tagsOf(request->filename) : nullptr;
+    char field[64] = "";
+    if (request->metadata) WideCharToMultiByte(CP_UTF8, 0, request->metadata, -1, field, sizeof field, nullptr, nullptr);
+    int room = static_cast<int>(request->retlen) - 1;
+    int written = tags && field[0] ? appendField(tags, field, strlen(field), request->ret, room) : 0;
+    request->ret[written] = L'\0';
+    return written > 0;
+}

@@ -1,6 +1,7 @@
-// The songs' tags, as the player answers for them inside its process: its title formatting
-// (IPC_FORMAT_TITLE_EXTENDED, 298) with each %field% replaced by the file's field, empty where it has
-// none. The player's real formatter is its own; the stand-in substitutes fields and nothing more.
+// The songs' tags, as the player answers for them inside its process: one field
+// (IPC_GET_EXTENDED_FILE_INFOW, 3026), and its title formatting (IPC_FORMAT_TITLE_EXTENDED, 298)
+// with each %field% replaced by the file's field, empty where it has none. The player's real
+// formatter is its own; the stand-in substitutes fields and nothing more.
 #ifndef STANDIN_TAGS_H
 #define STANDIN_TAGS_H
 
@@ -21,7 +22,8 @@ void answerSongTags(const SongTags* songs, int count);
 LONG formatRequests();
 const char* formatRequestFault();
 
-// The window's answer to 298; wParam points to the plug-in's request.
+// The window's answers to 298 and 3026; wParam points to the plug-in's request.
 LRESULT answerFormatRequest(WPARAM request);
+LRESULT answerTagRequest(WPARAM request);
 
 #endif

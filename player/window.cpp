@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include "window.h"
 #include "tags.h"
+#include <string.h>
 
 static const PollAnswer* pollScript;      // per-poll answers, or null
 static int pollScriptLength;
@@ -22,6 +23,13 @@ static HHOOK dialogHook;
 static int shownState;
 static const char* shownTitle = "";
 static HWND shownWindow;                  // the newest player window
+static char commandsReceived[512];        // the WM_COMMAND identifiers received, each followed by a blank
+
+static void notePlayerCommand(WORD command)
+{
+    size_t used = strlen(commandsReceived);
+    if (used + 8 < sizeof commandsReceived) wsprintfA(commandsReceived + used, "%u ", command);
+}
 
 static const PollAnswer* answerForPoll(LONG poll)
 {
@@ -113,9 +121,13 @@ static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wPara
         if (lParam == 125) return answerPosition();
         if (lParam == 214) return answerFileName(wParam);
         if (lParam == 298) return answerFormatRequest(wParam);
+        if (lParam == 3026) return answerTagRequest(wParam);
         return 0;
     case WM_GETTEXT:
         return answerGetText(wParam, lParam);
+    case WM_COMMAND:
+        notePlayerCommand(LOWORD(wParam));
+        return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -281,3 +293,6 @@ void removePlayerTrayIcon(HWND window)
     NOTIFYICONDATAA icon = trayIcon(window);
     Shell_NotifyIconA(NIM_DELETE, &icon);
 }
+
+const char* playerCommands() { return commandsReceived; }
+void clearPlayerCommands() { commandsReceived[0] = '\0'; }

@@ -57,6 +57,10 @@ const char* currentPlayerTitle();
 // Runs the player's message loop until `polls` queries have been answered; false on the safety time-out.
 bool runPlayerUntilPolls(LONG polls, DWORD safetyTimeout = 60000);
 
+// The player's commands (WM_COMMAND) received since the last clear: "40048 40046 ".
+const char* playerCommands();
+void clearPlayerCommands();
+
 // Dispatches every message waiting for the player's thread.
 void dispatchPlayerMessages();
 

@@ -25,6 +25,8 @@
 #define IDC_FORMAT_CUSTOM     1010
 #define IDC_TEXT_FORMAT       1011
 #define IDC_TITLE_FORMAT      1012
+#define IDC_MEDIA_CONTROLS    1013
+#define IDC_BALLOONS          1014
 
 // Version (1).
 #define IDV_VERSION           1

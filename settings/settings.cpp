@@ -152,6 +152,8 @@ static bool writeAllSettings(const wchar_t* path)
     written &= writeSetting(path, L"Cover", settings.cover);
     written &= writeText(path, L"TextFormat", settings.textFormat);
     written &= writeText(path, L"TitleFormat", settings.titleFormat);
+    written &= writeSetting(path, L"MediaControls", settings.mediaControls);
+    written &= writeSetting(path, L"Balloons", settings.balloons);
     return written;
 }
 
@@ -199,6 +201,8 @@ void readSettings()
     storeSetting(&settings.cover, readSetting(L"Cover", 1));
     readText(L"TextFormat", &settings.textFormat);
     readText(L"TitleFormat", &settings.titleFormat);
+    storeSetting(&settings.mediaControls, readSetting(L"MediaControls", 1));
+    storeSetting(&settings.balloons, readSetting(L"Balloons", 1));
 }
 
 // From now on the per-user file is the one in use, and the one named if it cannot be written either.

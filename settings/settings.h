@@ -24,6 +24,8 @@ struct Settings {
     volatile LONG cover;      // "Cover": the song's cover in its balloon when non-zero
     SharedText textFormat;    // "TextFormat": the balloon's text in the player's title formatting, or empty
     SharedText titleFormat;   // "TitleFormat": the balloon's title line the same way, or empty
+    volatile LONG mediaControls;  // "MediaControls": Windows' media overlay shows the song when non-zero
+    volatile LONG balloons;   // "Balloons": balloons at all when non-zero
 };
 
 extern Settings settings;

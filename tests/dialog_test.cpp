@@ -52,7 +52,7 @@ std::string clippedTextsAndSharedMnemonics(HWND dialog)
 
 struct DialogView {
     std::string caption;
-    bool enabled, simple, lines, custom, textFormatEditable, sound, background, cover;
+    bool enabled, simple, lines, custom, textFormatEditable, sound, background, cover, mediaControls, balloons;
     std::string textFormat, titleFormat;   // UTF-8
     std::string durationText, intervalText;
     int duration, interval;
@@ -76,6 +76,8 @@ DialogView readDialog(HWND dialog)
     view.sound = IsDlgButtonChecked(dialog, IDC_SOUND) == BST_CHECKED;
     view.background = IsDlgButtonChecked(dialog, IDC_BACKGROUND) == BST_CHECKED;
     view.cover = IsDlgButtonChecked(dialog, IDC_COVER) == BST_CHECKED;
+    view.mediaControls = IsDlgButtonChecked(dialog, IDC_MEDIA_CONTROLS) == BST_CHECKED;
+    view.balloons = IsDlgButtonChecked(dialog, IDC_BALLOONS) == BST_CHECKED;
     view.durationText = windowText(GetDlgItem(dialog, IDC_DURATION_EDIT));
     view.intervalText = windowText(GetDlgItem(dialog, IDC_INTERVAL_EDIT));
     view.duration = LOWORD(SendDlgItemMessageA(dialog, IDC_DURATION_SPIN, UDM_GETPOS, 0, 0));
@@ -234,7 +236,7 @@ TEST_CASE("OK with nothing changed still writes every key and re-applies the dur
     CHECK(shellCall(1).notice.uTimeout == 10000);
 }
 
-TEST_CASE("the sound, background and cover boxes: shown, saved, and used by the next balloon")
+TEST_CASE("the sound, background, cover, media-controls and balloons boxes: shown, saved, and used by the next balloon")
 {
     StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nSound=1\r\n");
     answerForegroundWindow(player.window);
@@ -247,19 +249,26 @@ TEST_CASE("the sound, background and cover boxes: shown, saved, and used by the 
         click(dialog, IDC_SOUND);
         click(dialog, IDC_BACKGROUND);
         click(dialog, IDC_COVER);
+        click(dialog, IDC_MEDIA_CONTROLS);
         click(dialog, IDOK);
     });
     CHECK(view.sound);
     CHECK(!view.background);
     CHECK(view.cover);
+    CHECK(view.mediaControls);
+    CHECK(view.balloons);
     CHECK(readTextFile(player.settingsPath()) ==
           "[zoPipwick]\r\nSleep=100\r\nSound=0\r\nActive=1\r\nSimple=1\r\nDuration=10000\r\nBackground=1\r\nCover=0\r\n"
-          "TextFormat=\r\nTitleFormat=\r\n");
+          "TextFormat=\r\nTitleFormat=\r\nMediaControls=0\r\nBalloons=1\r\n");
     const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
     scriptPolls(stopped, 1);   // the player in front: no balloon
     REQUIRE(runPlayerUntilPolls(2));
     answerForegroundWindow(nullptr);
     scriptPolls(steadySong, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    configure(player, [](HWND dialog) { click(dialog, IDC_BALLOONS); click(dialog, IDOK); });
+    CHECK(readTextFile(player.settingsPath()).find("Balloons=0") != std::string::npos);
+    scriptPolls(paused, 1);   // no balloon at all now
     REQUIRE(runPlayerUntilPolls(2));
     player.quit();
     REQUIRE(shellCallCount() == 2);
@@ -298,7 +307,8 @@ TEST_CASE("\"Custom\" is chosen exactly while \"TextFormat\" is set; OK saves bo
     CHECK(!chosen.textFormatEditable);
     const std::string russian = "\\u0421\\u0435\\u0439\\u0447\\u0430\\u0441: %title%";
     CHECK(readTextFile(player.settingsPath()) == "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\nTextFormat=\r\nTitleFormat=" +
-                                                     russian + "\r\nActive=1\r\nDuration=10000\r\nSound=0\r\nBackground=0\r\nCover=1\r\n");
+                                                     russian + "\r\nActive=1\r\nDuration=10000\r\nSound=0\r\nBackground=0\r\nCover=1\r\n"
+                                                     "MediaControls=1\r\nBalloons=1\r\n");
 
     // "Custom" leaves "Simple" as it was; both texts come back after the player restarts.
     configure(player, [&](HWND dialog) {
@@ -515,7 +525,7 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
     std::vector<std::string> english = controls(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     std::vector<std::string> russian = controls(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
     const std::vector<std::string> expected = {
-        "dialog style 80c800c0 size 221,231",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
+        "dialog style 80c800c0 size 221,257",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
         "font 8 MS Sans Serif",
         "1 button 50010001 164,7,50,14",
         "2 button 50010000 164,24,50,14",
@@ -538,7 +548,9 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
         "1007 button 50030003 7,175,207,10",
         "1008 button 50010003 7,188,207,10",
         "1009 button 50010003 7,201,207,10",
-        "-1 static 50000001 7,216,207,8",
+        "1013 button 50010003 7,214,207,10",
+        "1014 button 50010003 7,227,207,10",
+        "-1 static 50000001 7,242,207,8",
     };
     auto joined = [](const std::vector<std::string>& rows) {
         std::string all;

@@ -10,7 +10,8 @@
 #include <string>
 
 // The keys after "Duration" at their defaults, as every write appends them to a section without them.
-const std::string defaultOptionKeys = "Sound=0\r\nBackground=0\r\nCover=1\r\nTextFormat=\r\nTitleFormat=\r\n";
+const std::string defaultOptionKeys =
+    "Sound=0\r\nBackground=0\r\nCover=1\r\nTextFormat=\r\nTitleFormat=\r\nMediaControls=1\r\nBalloons=1\r\n";
 
 inline std::string utf8(const wchar_t* text)
 {

@@ -22,6 +22,7 @@ std::string scratchIni(const char* tag)
 
 void setAll(LONG active, LONG simple, LONG sleep, LONG duration, LONG sound = 0, LONG background = 0, LONG cover = 1)
 {
+    settings.mediaControls = settings.balloons = 1;
     settings.active = active;
     settings.simple = simple;
     settings.sleep = sleep;
@@ -82,7 +83,7 @@ TEST_CASE("writing: a new file holds the section and every key in its order, not
     writeSettings();
     CHECK(readTextFile(path) ==
           "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\nSound=1\r\nBackground=0\r\nCover=0\r\n"
-          "TextFormat=\r\nTitleFormat=\r\n");
+          "TextFormat=\r\nTitleFormat=\r\nMediaControls=1\r\nBalloons=1\r\n");
 
     // Rewriting keeps the order, replaces the values in place and leaves other sections alone.
     writeTextFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");
@@ -118,7 +119,7 @@ TEST_CASE("formats in any script go into the file in ASCII and come back whole; 
         REQUIRE(writeSettings());
         CHECK(readTextFile(path) == std::string("[zoPipwick]\r\nActive=1\r\nSimple=1\r\nSleep=500\r\nDuration=10000\r\n"
                                                 "Sound=0\r\nBackground=0\r\nCover=1\r\nTextFormat=") +
-                                        row.stored + "\r\nTitleFormat=" + row.stored + "\r\n");
+                                        row.stored + "\r\nTitleFormat=" + row.stored + "\r\nMediaControls=1\r\nBalloons=1\r\n");
         storeText(&settings.textFormat, L"x");
         storeText(&settings.titleFormat, L"x");
         readSettings();

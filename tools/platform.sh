@@ -8,8 +8,11 @@ pipwick_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 if [ "${PIPWICK_ROUTE:-}" != x64 ] && [ -x /usr/lib/wine/wine ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     pipwick_wine=/usr/lib/wine/wine pipwick_wineserver=/usr/lib/wine/wineserver32
     pipwick_preset=default pipwick_build=build
+    # A 32-bit prefix, as where only 32-bit Wine is installed: not WoW64 in a 64-bit one.
+    export WINEARCH=win32
 else
     pipwick_wine=/usr/lib/wine/wine64 pipwick_wineserver=/usr/lib/wine/wineserver64
     pipwick_preset=x64 pipwick_build=build-x64
+    export WINEARCH=win64
 fi
 pipwick_prefix=$pipwick_top/$pipwick_build/wineprefix

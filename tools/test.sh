@@ -5,6 +5,10 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 tools/build.sh
 . tools/platform.sh
+# The first Wine program would start the Wine server and hand it its own output: CTest would then wait
+# for that test until the server ends with the last of them. This server holds nobody's output (and
+# one already running is left alone).
+WINEPREFIX="$pipwick_prefix" "$pipwick_wineserver" -p30 </dev/null >/dev/null 2>&1 || true
 # A per-user settings file left by an interrupted run would be read by every test instead of its own.
 rm -rf "$pipwick_prefix"/drive_c/users/*/AppData/Roaming/Pipwick
 # So would the application-data folder a test redirects (to a "pipwick-" folder), had it crashed.

@@ -55,16 +55,25 @@ static bool isStatus(const Char* title)
 bool isStreamStatusTitle(const char* title) { return isStatus(title); }
 bool isStreamStatusTitle(const wchar_t* title) { return isStatus(title); }
 
+// The song part: after the first dot, before the player's suffix (cut there); null for no song.
+template <typename Char>
+static Char* songPart(Char* title)
+{
+    if (isStatus(title)) return nullptr;
+    Char* dot = findCharacter(title, '.');
+    if (!dot) return nullptr;
+    Char* song = dot + 1;   // keeps the blank after the dot
+    Char* suffix = findText(song, playerSuffix);
+    if (!suffix) return nullptr;
+    *suffix = 0;
+    return song;
+}
+
 template <typename Char, int tipSize>
 static bool extract(Char* title, long simple, Char (&tip)[tipSize], const Char* format)
 {
-    if (isStatus(title)) return false;
-    Char* dot = findCharacter(title, '.');
-    if (!dot) return false;
-    Char* song = dot + 1;   // keeps the blank after the dot
-    Char* suffix = findText(song, playerSuffix);
-    if (!suffix) return false;
-    *suffix = 0;
+    Char* song = songPart(title);
+    if (!song) return false;
 
     Char* separator = simple ? nullptr : findText(song, artistSeparator);
     if (!separator) {
@@ -85,4 +94,23 @@ bool extractSongText(char* title, long simple)
 bool extractWideSongText(wchar_t* title, long simple)
 {
     return extract(title, simple, wideBalloonNotice.szInfo, wideTipFormat);
+}
+
+static wchar_t* trimmed(wchar_t* text)
+{
+    while (*text == L' ') ++text;
+    int length = lstrlenW(text);
+    while (length > 0 && text[length - 1] == L' ') text[--length] = L'\0';
+    return text;
+}
+
+bool splitSongTitle(wchar_t* title, wchar_t** artist, wchar_t** song)
+{
+    wchar_t* part = songPart(title);
+    if (!part) return false;
+    wchar_t* separator = findText(part, artistSeparator);
+    if (separator) *separator = L'\0';
+    *artist = separator ? trimmed(part) : part + lstrlenW(part);
+    *song = trimmed(separator ? separator + 3 : part);
+    return true;
 }

@@ -13,4 +13,9 @@ bool extractSongText(char* title, long simple);
 // The same into wideBalloonNotice.szInfo, composed with wideTipFormat.
 bool extractWideSongText(wchar_t* title, long simple);
 
+// The artist and the title as the two-line format splits them, without the blanks it keeps; the
+// artist is empty when the song part has no separator. Both point into title, which is cut in place.
+// False when the title names no song.
+bool splitSongTitle(wchar_t* title, wchar_t** artist, wchar_t** song);
+
 #endif

@@ -6,6 +6,7 @@
 #include "balloon.h"
 #include "../cover/cover.h"
 #include "../format/format.h"
+#include "../overlay/overlay.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
@@ -136,19 +137,72 @@ static void composeOwnWords(const wchar_t* path, const wchar_t* textFormat, cons
     if (ownTitle) composeTitle(title);
 }
 
-// The song file is asked for only now, after the settle, so that it is the titled song's; and only
-// when its words or its cover are wanted. Streams have neither.
-static void showSongBalloon()
+// The playing entry's file, asked for only after the settle, so that it is the titled song's; at most
+// once a song, and only when something wants it. Streams have none.
+struct PlayingFile {
+    wchar_t path[MAX_PATH];
+    bool asked, isSong;
+};
+
+static const wchar_t* playingSongFile(PlayingFile* file)
+{
+    if (!file->asked) file->isSong = readPlayingFile(file->path, MAX_PATH) && isSongFile(file->path);
+    file->asked = true;
+    return file->isSong ? file->path : nullptr;
+}
+
+static UINT trackNumberOf(const wchar_t* text)
+{
+    UINT number = 0;
+    for (; *text >= L'0' && *text <= L'9' && number < 100000; ++text) number = number * 10 + (*text - L'0');
+    return number;   // "3/12" is the third
+}
+
+// From the file's tags; without any title or artist there (a stream, or a player that knows none),
+// those two from the window title, as the two-line format splits it.
+static void readSongDetails(const wchar_t* file, SongDetails* song)
+{
+    HWND player = pluginRecord.hostWindow;
+    const int size = sizeof song->title / sizeof song->title[0];
+    bool tagged = false;
+    if (file) {
+        tagged |= readSongTag(player, file, L"title", song->title, size);
+        tagged |= readSongTag(player, file, L"artist", song->artist, size);
+        readSongTag(player, file, L"albumartist", song->albumArtist, size);
+        readSongTag(player, file, L"album", song->album, size);
+        wchar_t track[16];
+        if (readSongTag(player, file, L"track", track, sizeof track / sizeof track[0])) song->track = trackNumberOf(track);
+    }
+    wchar_t title[sizeof lastTitle / sizeof lastTitle[0]];
+    wchar_t *artist, *name;
+    lstrcpyW(title, lastTitle);
+    if (tagged || !splitSongTitle(title, &artist, &name)) return;
+    copyTextCut(song->artist, size, artist);
+    copyTextCut(song->title, size, name);
+}
+
+// The overlay follows every song, whether or not a balloon shows.
+static void showSongInOverlayNow(PlayingFile* file)
+{
+    if (!overlayOpen()) return;
+    SongDetails song = {};
+    const wchar_t* path = playingSongFile(file);
+    readSongDetails(path, &song);
+    showSongInOverlay(song, settings.cover ? path : nullptr);
+    showStateInOverlay(Playing);
+}
+
+// Its words and its cover come from the song's file, when they are wanted.
+static void showSongBalloon(PlayingFile* file)
 {
     wchar_t textFormat[sizeof settings.textFormat.text / sizeof settings.textFormat.text[0]];
     wchar_t titleFormat[sizeof textFormat / sizeof textFormat[0]];
     loadText(settings.textFormat, textFormat, sizeof textFormat / sizeof textFormat[0]);
     loadText(settings.titleFormat, titleFormat, sizeof titleFormat / sizeof titleFormat[0]);
     bool cover = settings.cover != 0;
-    wchar_t path[MAX_PATH];
-    bool songFile = (cover || textFormat[0] || titleFormat[0]) && readPlayingFile(path, MAX_PATH) && isSongFile(path);
-    if (songFile) composeOwnWords(path, textFormat, titleFormat);
-    HICON picture = songFile && cover ? loadSongCover(path) : nullptr;
+    const wchar_t* path = cover || textFormat[0] || titleFormat[0] ? playingSongFile(file) : nullptr;
+    if (path) composeOwnWords(path, textFormat, titleFormat);
+    HICON picture = path && cover ? loadSongCover(path) : nullptr;
     // The player's formatting, or a cover read from a slow share, may outlast quit's wait: no balloon
     // after quit.
     if (stopRequested) {
@@ -159,12 +213,12 @@ static void showSongBalloon()
 }
 
 // A balloon the user cannot see now would be shown long after its song: the change counts as handled
-// all the same, and the next one raises the next balloon.
-static void showComposedBalloon(bool song)
+// all the same, and the next one raises the next balloon. file: the song's, null for a state's.
+static void showComposedBalloon(PlayingFile* file)
 {
-    if (!balloonWelcomeNow()) return;
+    if (!settings.balloons || !balloonWelcomeNow()) return;
     composeTitle(nullptr);
-    if (song) showSongBalloon();
+    if (file) showSongBalloon(file);
     else showBalloon(wideText, nullptr);
 }
 
@@ -178,7 +232,9 @@ static bool watchPlaying(wchar_t* title, int size)
     if (!settle()) return false;
     readTitle(title, size);
     if (!sameText(title, lastTitle)) return false;
-    showComposedBalloon(true);
+    PlayingFile file = {};
+    showSongInOverlayNow(&file);
+    showComposedBalloon(&file);
     return true;
 }
 
@@ -186,8 +242,29 @@ static void watchNotPlaying(LONG state)
 {
     if (state == lastState) return;
     lastTitle[0] = L'\0';   // the same song shows again when playback resumes
+    showStateInOverlay(state);
     composeStateText(state == Paused ? IDS_PAUSED : IDS_STOPPED);
-    showComposedBalloon(false);
+    showComposedBalloon(nullptr);
+}
+
+// "MediaControls" as it stands now: the controls are taken as the watcher starts, and at the first
+// poll after the dialog turned them on, when they also get what is playing. A failure leaves them off
+// for the rest of this watcher's run.
+static bool overlayTried;
+
+static void followOverlaySetting()
+{
+    if (!settings.mediaControls) {
+        closeOverlay();
+        overlayTried = false;
+        return;
+    }
+    if (overlayTried) return;
+    overlayTried = true;
+    if (!openOverlay(pluginRecord.hostWindow)) return;
+    PlayingFile file = {};
+    if (lastState == Playing && lastTitle[0]) showSongInOverlayNow(&file);
+    else if (lastState == Paused) showStateInOverlay(Paused);
 }
 
 DWORD watcherMain()
@@ -199,15 +276,19 @@ DWORD watcherMain()
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     prepareBalloons();
     prepareCovers();
+    overlayTried = false;
+    followOverlaySetting();
     while (!stopRequested) {
         if (!pauseBeforePoll()) break;
         takeDownExpiredBalloon();
+        followOverlaySetting();
         LONG state = queryPlayState();
         bool recorded = true;
         if (state == Playing) recorded = watchPlaying(title, sizeof title / sizeof title[0]);
         else watchNotPlaying(state);
         if (recorded) lastState = state;
     }
+    closeOverlay();
     endBalloons();
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;

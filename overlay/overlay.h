@@ -1,0 +1,34 @@
+// Windows' media overlay (Windows 10 on): the playing song, its state and cover in the system's media
+// controls (beside the volume flyout, on the lock screen, in quick settings), and their buttons and
+// the keyboard's media keys sent to the player as its own commands. Called on the watcher thread only.
+#ifndef PIPWICK_OVERLAY_H
+#define PIPWICK_OVERLAY_H
+
+#include <windows.h>
+
+struct SongDetails {
+    wchar_t title[256];
+    wchar_t artist[256];
+    wchar_t albumArtist[256];
+    wchar_t album[256];
+    UINT track;   // 0 for none
+};
+
+// Takes the controls of the player's main window, a top-level window of this process. False where
+// Windows has none (before Windows 10, or Wine), and then nothing else happens.
+bool openOverlay(HWND player);
+bool overlayOpen();
+
+// Every field, the empty ones too, and the cover of songFile as the thumbnail (none for null).
+void showSongInOverlay(const SongDetails& song, const wchar_t* songFile);
+
+// The player's play state as the watcher sees it (1 playing, 3 paused, anything else stopped); the
+// buttons act on it too.
+void showStateInOverlay(LONG playState);
+
+// Removes the button handler, clears the overlay, lets go of the controls, and returns once Windows
+// holds the handler no more (or after a bound), so that nothing of Windows' calls into the module
+// after the watcher ends.
+void closeOverlay();
+
+#endif

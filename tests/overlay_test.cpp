@@ -1,0 +1,210 @@
+// Windows' media overlay fed from the watcher, through the stand-in's controls: what each song shows,
+// the playback status, the buttons reaching the player as its commands, and the take-down at quit.
+#include "standin.h"
+#include <vector>
+#include "controls.h"
+#include "pictures.h"
+#include "tags.h"
+
+namespace {
+
+#define COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
+
+const char song[] = "12. Some Artist - Some Song - Winamp";
+const char kino[] = "3. Кино - Группа крови - Winamp";
+
+// The recorded lines that start with prefix ("" for all), and every fault.
+std::vector<std::string> recordedLines(const char* prefix)
+{
+    std::vector<std::string> lines;
+    std::string all = mediaControlsLog();
+    for (size_t at = 0, end; (end = all.find('\n', at)) != std::string::npos; at = end + 1)
+        if (all.compare(at, strlen(prefix), prefix) == 0) lines.push_back(all.substr(at, end - at));
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    return all;
+}
+
+// A song folder with a cover beside the song, and that song's tags.
+struct SongFolder {
+    std::wstring folder = scratchFolderNamed(L"overlay");
+    std::string file = utf8((folder + L"\\song.mp3").c_str());
+    std::string untagged = utf8((folder + L"\\untagged.mp3").c_str());
+    SongTags tags[1] = {{file.c_str(), "title=Звезда по имени Солнце\nartist=Кино\nalbumartist=Кино\nalbum=Группа крови\ntrack=3/12"}};
+    SongFolder()
+    {
+        REQUIRE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        REQUIRE(writePicture((folder + L"\\cover.jpg").c_str(), 300, 300, 0x0000FF));
+        CoUninitialize();
+        answerSongTags(tags, 1);
+    }
+    ~SongFolder() { answerSongTags(nullptr, 0); }
+};
+
+// The plug-in with the stand-in's controls; returns the shell calls as balloons() gives them.
+std::string playWithControls(const PollAnswer* script, int count, const char* settings, MediaControls controls = MediaControls::StandIn)
+{
+    StandInPlayer player(settings);
+    answerMediaControls(controls);
+    answerEmbeddedPicture(0);
+    clearMediaControlsLog();
+    player.init(script, count);
+    REQUIRE(runPlayerUntilPolls(count + 1));
+    player.quit();
+    CHECK(joined(recordedLines("FAULT")) == "");
+    CHECK(mediaControlObjectsAlive() == 0);
+    return balloons();
+}
+
+const char tagged[] = "Update: type 1 | title Звезда по имени Солнце | artist Кино | album artist Кино | album Группа крови | track 3";
+
+}  // namespace
+
+TEST_CASE("each song in the overlay: from its tags, else from the window title; its cover, and none after it")
+{
+    SongFolder songs;
+    struct Row {
+        const char* what;
+        const char* file;
+        int embedded;   // the shell's picture of the file: its side, or 0 for none
+        const char* settings;
+        std::string update;   // of the second song, after a tagged one with its cover
+    };
+    const char quick[] = "[zoPipwick]\r\nSleep=100\r\n";
+    const Row rows[] = {
+        {"the cover beside the song", songs.file.c_str(), 0, quick, std::string(tagged) + " | thumbnail file cover.jpg"},
+        {"the cover inside the file", songs.file.c_str(), 64, quick, std::string(tagged) + " | thumbnail png 64x64"},
+        {"no tags", songs.untagged.c_str(), 0, quick,
+         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail file cover.jpg"},
+        {"a stream", "http://radio.example/stream", 64, quick,
+         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail none"},
+        {"no file name", nullptr, 0, quick,
+         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail none"},
+        {"covers off", songs.file.c_str(), 64, "[zoPipwick]\r\nSleep=100\r\nCover=0\r\n", std::string(tagged) + " | thumbnail none"},
+    };
+    for (const Row& row : rows) {
+        std::string what = row.what;
+        CAPTURE(what);
+        const PollAnswer script[] = {{StatePlaying, kino, nullptr, songs.file.c_str()}, {StatePlaying, song, nullptr, row.file}};
+        StandInPlayer player(row.settings);
+        answerMediaControls(MediaControls::StandIn);
+        answerEmbeddedPicture(0);
+        clearMediaControlsLog();
+        player.init(script, 1);
+        REQUIRE(runPlayerUntilPolls(2));
+        answerEmbeddedPicture(row.embedded);
+        scriptPolls(script + 1, 1);
+        REQUIRE(runPlayerUntilPolls(2));
+        player.quit();
+        std::vector<std::string> updates = recordedLines("Update:");
+        REQUIRE(updates.size() == 3);   // the two songs, and the clearing at quit
+        CHECK(updates[0] == std::string(tagged) + (strstr(row.settings, "Cover=0") ? " | thumbnail none" : " | thumbnail file cover.jpg"));
+        CHECK(updates[1] == row.update);
+        CHECK(updates[2] == "Update: type 0 | title  | artist  | album artist  | album  | track 0 | thumbnail none");
+        CHECK(joined(recordedLines("FAULT")) == "");
+        CHECK(mediaControlObjectsAlive() == 0);
+    }
+}
+
+TEST_CASE("the overlay's life: taken as the watcher starts, the status as the watcher sees it, cleared and let go at quit")
+{
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}, {StatePlaying, song}, {StateStopped, "Winamp"}};
+    playWithControls(script, COUNT(script), quickSettings);
+    CHECK(joined(recordedLines("activate")) ==
+          "activate Windows.Media.SystemMediaTransportControls as ISystemMediaTransportControlsInterop\n"
+          "activate Windows.Storage.Streams.RandomAccessStreamReference as IRandomAccessStreamReferenceStatics\n");
+    CHECK(joined(recordedLines("Is")) == "IsEnabled 1\nIsPlayEnabled 1\nIsPauseEnabled 1\nIsStopEnabled 1\nIsNextEnabled 1\n"
+                                         "IsPreviousEnabled 1\nIsEnabled 0\n");
+    CHECK(joined(recordedLines("PlaybackStatus")) == "PlaybackStatus 3\nPlaybackStatus 4\nPlaybackStatus 3\nPlaybackStatus 2\nPlaybackStatus 0\n");
+    std::vector<std::string> all = recordedLines("");
+    REQUIRE(all.size() >= 5);
+    CHECK(joined({all.end() - 5, all.end()}) == "remove_ButtonPressed\nClearAll\n"
+                                                "Update: type 0 | title  | artist  | album artist  | album  | track 0 | thumbnail none\n"
+                                                "PlaybackStatus 0\nIsEnabled 0\n");
+    CHECK(!pressMediaButton(6));   // no handler of the module's stays with Windows
+}
+
+TEST_CASE("\"MediaControls\" 0, activation that fails, and \"Balloons\" 0: the balloons, and the overlay, as each says")
+{
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}};
+    const std::string balloonsWithout = playWithControls(script, COUNT(script), "[zoPipwick]\r\nSleep=100\r\nMediaControls=0\r\n");
+    CHECK(balloonsWithout == "1: Some Artist - Some Song | 2:Playback paused.");
+    CHECK(std::string(mediaControlsLog()) == "");   // never activated
+
+    CHECK(playWithControls(script, COUNT(script), quickSettings, MediaControls::ActivationFails) == balloonsWithout);
+    CHECK(joined(recordedLines("")) == "activate Windows.Media.SystemMediaTransportControls as "
+                                       "ISystemMediaTransportControlsInterop (class not registered)\n");
+
+    CHECK(playWithControls(script, COUNT(script), "[zoPipwick]\r\nSleep=100\r\nBalloons=0\r\n") == "");
+    CHECK(recordedLines("Update: type 1").size() == 1);
+    CHECK(joined(recordedLines("PlaybackStatus")) == "PlaybackStatus 3\nPlaybackStatus 4\nPlaybackStatus 0\n");
+}
+
+TEST_CASE("each button, pressed on a thread of Windows' own, reaches the player as its own command in each play state")
+{
+    struct Row {
+        int state;
+        int button;
+        const char* command;   // "" for none
+    };
+    const Row rows[] = {
+        {StatePlaying, 0, ""}, {StatePlaying, 1, "40046 "}, {StatePlaying, 2, "40047 "}, {StatePlaying, 6, "40048 "},
+        {StatePlaying, 7, "40044 "}, {StatePlaying, 3, ""},
+        {StatePaused, 0, "40046 "}, {StatePaused, 1, ""}, {StatePaused, 6, "40048 "},
+        {StateStopped, 0, "40045 "}, {StateStopped, 1, ""}, {StateStopped, 7, "40044 "},
+    };
+    StandInPlayer player(quickSettings);
+    answerMediaControls(MediaControls::StandIn);
+    clearMediaControlsLog();
+    const PollAnswer playing[] = {{StatePlaying, song}};
+    player.init(playing, 1);
+    for (const Row& row : rows) {
+        CAPTURE(row.state);
+        CAPTURE(row.button);
+        const PollAnswer now[] = {{row.state, song}};
+        scriptPolls(now, 1);
+        REQUIRE(runPlayerUntilPolls(2));   // the watcher has seen the state
+        clearPlayerCommands();
+        REQUIRE(pressMediaButton(row.button));
+        dispatchPlayerMessages();   // the handler posted before it returned
+        CHECK(std::string(playerCommands()) == row.command);
+    }
+    player.quit();
+    CHECK(joined(recordedLines("FAULT")) == "");
+}
+
+TEST_CASE("200 songs with covers: the stand-in's objects alive stay as many, and none after quit")
+{
+    SongFolder songs;
+    static char titles[200][64];
+    static PollAnswer script[200];
+    for (int i = 0; i < 200; ++i) {
+        snprintf(titles[i], sizeof titles[i], "%d. Artist - Song %d - Winamp", i, i);
+        script[i] = {StatePlaying, titles[i], nullptr, i % 2 ? songs.file.c_str() : songs.untagged.c_str()};
+    }
+    static LONG fewest, most;
+    fewest = 1000, most = 0;
+    observeMediaControls([](const char* line) {
+        if (strncmp(line, "Update: type 1", 14) != 0) return;
+        LONG alive = mediaControlObjectsAlive();
+        fewest = alive < fewest ? alive : fewest;
+        most = alive > most ? alive : most;
+    });
+    StandInPlayer player(quickSettings);
+    answerMediaControls(MediaControls::StandIn);
+    clearMediaControlsLog();
+    shortenPluginPauses();
+    player.init(script, COUNT(script));
+    REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
+    player.quit();
+    observeMediaControls(nullptr);
+    CHECK(recordedLines("Update: type 1").size() == 200);
+    CHECK(fewest == most);
+    CHECK(mediaControlObjectsAlive() == 0);
+    CHECK(joined(recordedLines("FAULT")) == "");
+}
