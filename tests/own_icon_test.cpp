@@ -241,3 +241,81 @@ TEST_CASE("with no notification area every call fails, and the watcher goes on u
                             " | 2:!modify#502:Playback paused. | 2:!add" + own + ":Playback paused." +
                             " | 3:!modify#502:" + nextTip + " | 3:!add" + own + ":" + nextTip);
 }
+
+namespace {
+
+// The version Wine reports to this program, as the plug-in reads it.
+DWORD windowsMajorVersion()
+{
+    typedef LONG(WINAPI * GetVersion)(OSVERSIONINFOW*);
+    OSVERSIONINFOW info = {sizeof info};
+    reinterpret_cast<GetVersion>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")))(&info);
+    return info.dwMajorVersion;
+}
+
+}  // namespace
+
+TEST_CASE("win10: each balloon on a new icon of ours, never the player's; gone at its time, before the next, at quit")
+{
+    REQUIRE(windowsMajorVersion() == 10);
+    struct Row {
+        const char* settings;
+        bool playerIcon;
+        DWORD stays;
+        bool quitFirst;   // quit while the second balloon still shows
+    };
+    const Row rows[] = {
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=7000\r\n", true, 7000, false},
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=0\r\n", true, 10000, false},   // the 10 s our icon always had
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=7000\r\n", false, 7000, false},
+        {"[zoPipwick]\r\nSleep=100\r\nDuration=20000\r\n", true, 20000, true},
+    };
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, song}, {StatePlaying, nextSong}};
+    for (const Row& row : rows) {
+        CAPTURE(row.settings);
+        CAPTURE(row.playerIcon);
+        StandInPlayer player(row.settings);
+        if (!row.playerIcon) hideSimulatedIcon(player.window, playerIconId);
+        REQUIRE(controlPluginClock(player.plugin.module, clockStart));
+        player.init(script, COUNT(script));
+        REQUIRE(runPlayerUntilPolls(2));
+        setPluginClock(clockStart + 5000);
+        REQUIRE(runPlayerUntilPolls(5));
+        if (!row.quitFirst) {
+            setPluginClock(clockStart + 5000 + row.stays);
+            REQUIRE(runPlayerUntilPolls(7));
+        }
+        player.quit();
+        REQUIRE(shellCallCount() >= 1);
+        std::string own = "#" + std::to_string(shellCall(0).notice.uID);
+        CHECK(balloons() == "1:add" + own + ":" + songTip + " | 3:delete" + own + " | 3:add" + own + ":" + nextTip + " | 5:delete" + own);
+        CHECK(shellCall(0).notice.uID != playerIconId);
+        CHECK(shellCall(0).notice.hWnd != player.window);
+        CHECK(simulatedIconCount() == (row.playerIcon ? 1 : 0));
+    }
+}
+
+TEST_CASE("win10: over 20 songs and their pauses never more than one icon of ours")
+{
+    REQUIRE(windowsMajorVersion() == 10);
+    static char titles[40][64];
+    static PollAnswer script[40];
+    for (int i = 0; i < 40; ++i) {
+        snprintf(titles[i], sizeof titles[i], "%d. Artist - Song %d - Winamp", i / 2, i / 2);
+        script[i] = {i % 4 == 3 ? StatePaused : StatePlaying, titles[i]};
+    }
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\n");
+    shortenPluginPauses();
+    observeShellCalls([](const ShellCall&) { CHECK(simulatedIconCount() <= 2); });
+    player.init(script, COUNT(script));
+    REQUIRE(runPlayerUntilPolls(COUNT(script) + 1));
+    player.quit();
+    observeShellCalls(nullptr);
+    int added = 0;
+    for (LONG i = 0; i < shellCallCount(); ++i) {
+        CHECK(shellCall(i).notice.uID != playerIconId);
+        added += shellCall(i).message == NIM_ADD;
+    }
+    CHECK(added == 30);   // 20 songs, 10 pauses
+    CHECK(simulatedIconCount() == 1);   // the player's own
+}

@@ -21,6 +21,8 @@ wineserver -w
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
+# Windows 7 for every program unless a test sets another for its own (tests/windows-version.sh).
+wine reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
 # Wine's own fonts have no Japanese glyphs: the interface fonts borrow them from WenQuanYi Micro Hei.
 for face in "Tahoma" "Tahoma Bold" "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \

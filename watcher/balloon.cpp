@@ -12,6 +12,7 @@
 
 typedef HRESULT(WINAPI* QueryNotificationState)(QUERY_USER_NOTIFICATION_STATE* state);
 typedef HRESULT(CALLBACK* GetDllVersion)(DLLVERSIONINFO* version);
+typedef LONG(WINAPI* GetRealVersion)(OSVERSIONINFOW* version);
 
 static const UINT playerIconId = 502;
 static const UINT ownIconId = 1;             // on our own window: apart from the player's 502 by owner too
@@ -19,6 +20,7 @@ static const DWORD shortestBalloon = 10000;  // Windows 2000 and XP hold a ballo
 
 static QueryNotificationState queryUserState;   // the shell's, from Vista on; null before
 static bool shellKnowsQuiet;                     // the shell takes NIIF_NOSOUND (6.0, XP, and later)
+static bool ownIconOnly;                         // Windows 10 on: every balloon on our icon, which goes with it
 
 static HWND ownIconWindow;    // owner of our icon, made when first needed
 static bool ownIconShown;
@@ -41,8 +43,21 @@ static Function shellFunction(const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
 }
 
+// The real version: GetVersionEx answers what the player's manifest declares.
+static DWORD windowsMajorVersion()
+{
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+    GetRealVersion version = reinterpret_cast<GetRealVersion>(reinterpret_cast<void*>(found));
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    return version && version(&info) == 0 ? info.dwMajorVersion : 0;
+}
+
+// From Windows 10 on every balloon becomes a notification, kept in the notification centre until the
+// icon it came from is deleted: on the player's icon they would pile up all evening.
 void prepareBalloons()
 {
+    ownIconOnly = windowsMajorVersion() >= 10;
     queryUserState = shellFunction<QueryNotificationState>("SHQueryUserNotificationState");
     GetDllVersion version = shellFunction<GetDllVersion>("DllGetVersion");
     DLLVERSIONINFO info = {};
@@ -110,10 +125,14 @@ static HICON playerIconImage()
     return icon ? icon : LoadIconA(nullptr, MAKEINTRESOURCEA(32516));   // IDI_INFORMATION
 }
 
-// The notice is a copy: the same title, text, duration and flags, on our icon.
+static void removeOwnIcon();
+
+// The notice is a copy: the same title, text, duration and flags, on our icon. From Windows 10 on the
+// icon is new for each balloon: the one before goes first, and its notification with it.
 template <typename Notice>
 static bool showOnOwnIcon(Notice notice)
 {
+    if (ownIconOnly) removeOwnIcon();
     if (!ownIconWindow)
         ownIconWindow = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (!ownIconWindow) return false;
@@ -166,7 +185,7 @@ static void show(Notice& notice, HICON picture)
         destroyPicture(&picture);
         return;
     }
-    bool onPlayerIcon = notifyShell(NIM_MODIFY, &notice) != FALSE;
+    bool onPlayerIcon = !ownIconOnly && notifyShell(NIM_MODIFY, &notice) != FALSE;
     if (onPlayerIcon) removeOwnIcon();
     else if (!showOnOwnIcon(notice)) {
         destroyPicture(&picture);

@@ -1,6 +1,6 @@
 // Showing the balloon: on the player's notification-area icon, or on an icon of the plug-in's own
-// while the player shows none, and taking it down again at "Duration". Called only on the watcher
-// thread.
+// while the player shows none (and always from Windows 10 on), and taking it down again at
+// "Duration". Called only on the watcher thread.
 #ifndef PIPWICK_BALLOON_H
 #define PIPWICK_BALLOON_H
 
