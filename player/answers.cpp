@@ -5,6 +5,7 @@
 #include "answers.h"
 #include "imports.h"
 #include "controls.h"
+#include "hotkeys.h"
 
 static volatile int shellVersion = realAnswer;
 static volatile int notificationState = realAnswer;
@@ -129,6 +130,7 @@ bool answerForPlugin(HMODULE plugin)
     embeddedDelay = nullptr;
     iconsMade = iconsDestroyed = 0;
     answerMediaControls(MediaControls::System);
+    answerGlobalHotkeys(GlobalHotkeys::Present);
     return patchImport(plugin, "KERNEL32.dll", "GetProcAddress", reinterpret_cast<const void*>(&answeringGetProcAddress))
         && patchImport(plugin, "USER32.dll", "GetForegroundWindow", reinterpret_cast<const void*>(&answeringGetForegroundWindow))
         && patchImport(plugin, "USER32.dll", "CreateIconIndirect", reinterpret_cast<const void*>(&countedCreateIconIndirect))

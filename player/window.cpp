@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include "window.h"
+#include "hotkeys.h"
 #include "tags.h"
 #include <string.h>
 
@@ -116,13 +117,16 @@ static LRESULT answerFileName(WPARAM position)
 static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_USER:
+    case WM_USER: {
+        LRESULT answer = 0;
+        if (answerHotkeyMessage(wParam, lParam, &answer)) return answer;
         if (lParam == 104) return answerPlayState();
         if (lParam == 125) return answerPosition();
         if (lParam == 214) return answerFileName(wParam);
         if (lParam == 298) return answerFormatRequest(wParam);
         if (lParam == 3026) return answerTagRequest(wParam);
         return 0;
+    }
     case WM_GETTEXT:
         return answerGetText(wParam, lParam);
     case WM_COMMAND:

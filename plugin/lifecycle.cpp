@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "lifecycle.h"
 #include "../module/module.h"
+#include "../hotkey/hotkey.h"
 #include "../settings/settings.h"
 #include "../watcher/watcher.h"
 
@@ -68,9 +69,16 @@ void startWatcher()
     if (!watcherThread) FreeLibrary(module);
 }
 
+// The player's Global Hotkeys call it on the player's thread, where the watcher's handle lives.
+static void showCurrentSong()
+{
+    if (watcherThread) showSongAgain(watcherThread);
+}
+
 int pluginInit()
 {
     readSettings();
+    addShowSongHotkey(showCurrentSong);
     if (settings.active) startWatcher();
     else watcherThread = nullptr;
     return 0;
@@ -80,6 +88,7 @@ int pluginInit()
 // interval, and a watcher still running after it keeps the module loaded until it ends.
 void pluginQuit()
 {
+    removeShowSongHotkey();
     requestStop();
     if (watcherThread) waitAnsweringMessages(watcherThread, static_cast<DWORD>(settings.sleep));
     closeHandleOf(&watcherThread);

@@ -9,6 +9,7 @@
 #define IDS_STOPPED           5
 #define IDS_PAUSED            6
 #define IDS_SAVE_FAILED       7
+#define IDS_HOTKEY_NAME       8
 
 // Dialog (1000) and its controls (1000-1099).
 #define IDD_OPTIONS           1000

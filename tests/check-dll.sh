@@ -30,7 +30,7 @@ COMCTL32.DLL!InitCommonControlsEx
 GDI32.DLL!CreateBitmap GDI32.DLL!CreateDIBSection GDI32.DLL!DeleteObject
 KERNEL32.DLL!CloseHandle KERNEL32.DLL!CreateDirectoryW KERNEL32.DLL!CreateThread
 KERNEL32.DLL!DisableThreadLibraryCalls KERNEL32.DLL!FreeLibrary KERNEL32.DLL!FreeLibraryAndExitThread
-KERNEL32.DLL!GetCurrentProcessId KERNEL32.DLL!GetFileAttributesExW KERNEL32.DLL!GetModuleHandleW
+KERNEL32.DLL!GetCurrentProcessId KERNEL32.DLL!GetCurrentThreadId KERNEL32.DLL!GetFileAttributesExW KERNEL32.DLL!GetModuleHandleW
 KERNEL32.DLL!GetProcAddress KERNEL32.DLL!MulDiv
 KERNEL32.DLL!GetModuleFileNameW KERNEL32.DLL!GetPrivateProfileIntW KERNEL32.DLL!GetPrivateProfileStringW
 KERNEL32.DLL!GetTickCount KERNEL32.DLL!IsDBCSLeadByte KERNEL32.DLL!LoadLibraryW KERNEL32.DLL!MultiByteToWideChar
@@ -40,11 +40,11 @@ KERNEL32.DLL!lstrcatW KERNEL32.DLL!lstrcpyW KERNEL32.DLL!lstrcpynW KERNEL32.DLL!
 MSVCRT.DLL!_mbschr
 OLE32.DLL!CoCreateInstance OLE32.DLL!CoInitializeEx OLE32.DLL!CoUninitialize OLE32.DLL!CreateStreamOnHGlobal
 SHELL32.DLL!SHGetFolderPathW SHELL32.DLL!Shell_NotifyIconA SHELL32.DLL!Shell_NotifyIconW
-USER32.DLL!CheckDlgButton USER32.DLL!CreateIconIndirect USER32.DLL!CreateWindowExA USER32.DLL!DestroyIcon USER32.DLL!DestroyWindow USER32.DLL!DialogBoxParamW
+USER32.DLL!CheckDlgButton USER32.DLL!CreateIconIndirect USER32.DLL!CreateWindowExA USER32.DLL!CreateWindowExW USER32.DLL!DefWindowProcW USER32.DLL!DestroyIcon USER32.DLL!DestroyWindow USER32.DLL!DialogBoxParamW
 USER32.DLL!EnableWindow USER32.DLL!EndDialog USER32.DLL!GetClassLongA USER32.DLL!GetDlgItem USER32.DLL!GetDlgItemTextW USER32.DLL!GetForegroundWindow
 USER32.DLL!GetSystemMetrics USER32.DLL!GetWindowTextW USER32.DLL!GetWindowThreadProcessId
 USER32.DLL!IsDlgButtonChecked USER32.DLL!IsWindow USER32.DLL!LoadIconA USER32.DLL!LoadStringA USER32.DLL!LoadStringW
-USER32.DLL!MessageBoxW USER32.DLL!MsgWaitForMultipleObjects USER32.DLL!PeekMessageA USER32.DLL!PostMessageW USER32.DLL!SendMessageA
+USER32.DLL!MessageBoxW USER32.DLL!MsgWaitForMultipleObjects USER32.DLL!PeekMessageA USER32.DLL!PostMessageW USER32.DLL!RegisterClassW USER32.DLL!UnregisterClassW USER32.DLL!SendMessageA
 USER32.DLL!SetDlgItemTextW USER32.DLL!SetWindowLongA USER32.DLL!wsprintfW USER32.DLL!wvsprintfA USER32.DLL!wvsprintfW
 '
 functions=$(awk '/^[[:space:]]*DLL Name:/ { dll = toupper($3) } /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+ +[A-Za-z_]/ && dll { print dll "!" $3 }' <<<"$dump")

@@ -85,9 +85,9 @@ static bool playerInFront()
     return process == GetCurrentProcessId();
 }
 
-bool balloonWelcomeNow()
+bool balloonWelcomeNow(bool asked)
 {
-    if (settings.background && playerInFront()) return false;
+    if (!asked && settings.background && playerInFront()) return false;
     return userSeesBalloons();
 }
 

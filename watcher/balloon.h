@@ -12,8 +12,8 @@ void prepareBalloons();
 
 // Whether a balloon would be seen now: the shell shows notifications at once (it would queue them
 // while the user is away or a full-screen program runs), and with "Background" set none of the
-// player's windows is in front.
-bool balloonWelcomeNow();
+// player's windows is in front, unless the user asked for this balloon.
+bool balloonWelcomeNow(bool asked);
 
 // Shows the text standing in balloonNotice.szInfo, or in wideBalloonNotice.szInfo when wide, with
 // picture (or null) in place of the information icon; the balloon owns the picture from then on and

@@ -20,6 +20,7 @@ volatile LONG stopRequested;
 static wchar_t lastTitle[512];   // the last title taken in while playing; empty after stop or pause
 static LONG lastState;           // the play state of the last recorded cycle
 static bool wideText;            // the balloon's text stands in wideBalloonNotice, not balloonNotice
+static volatile LONG showAgain;  // 1: the user asked to see the balloon of what plays again
 
 static LONG queryPlayState()
 {
@@ -64,6 +65,12 @@ static VOID CALLBACK wakeUp(ULONG_PTR)
 void wakeWatcher(HANDLE watcher)
 {
     QueueUserAPC(wakeUp, watcher, 0);
+}
+
+void showSongAgain(HANDLE watcher)
+{
+    InterlockedExchange(&showAgain, 1);
+    wakeWatcher(watcher);
 }
 
 // The pause before a poll. Alertable: a stop request ends it, and so does a confirmed dialog, so that
@@ -214,19 +221,32 @@ static void showSongBalloon(PlayingFile* file)
 
 // A balloon the user cannot see now would be shown long after its song: the change counts as handled
 // all the same, and the next one raises the next balloon. file: the song's, null for a state's.
-static void showComposedBalloon(PlayingFile* file)
+// asked: the user asked for it, with balloons off or the player in front too.
+static void showComposedBalloon(PlayingFile* file, bool asked = false)
 {
-    if (!settings.balloons || !balloonWelcomeNow()) return;
+    if ((!settings.balloons && !asked) || !balloonWelcomeNow(asked)) return;
     composeTitle(nullptr);
     if (file) showSongBalloon(file);
     else showBalloon(wideText, nullptr);
 }
 
-// A playing cycle; returns whether its state is recorded.
-static bool watchPlaying(wchar_t* title, int size)
+// The balloon of the song that plays on: recomposed from its title, as nothing else may have been
+// composed since; no settle, and the overlay is left alone.
+static void showPlayingSongAgain(wchar_t* title)
+{
+    if (!composeSongText(title)) return;
+    PlayingFile file = {};
+    showComposedBalloon(&file, true);
+}
+
+// A playing cycle; returns whether its state is recorded. again: the user asked to see the song.
+static bool watchPlaying(wchar_t* title, int size, bool again)
 {
     readTitle(title, size);
-    if (sameText(title, lastTitle)) return true;
+    if (sameText(title, lastTitle)) {
+        if (again) showPlayingSongAgain(title);
+        return true;
+    }
     lstrcpyW(lastTitle, title);
     if (!composeSongText(title)) return false;
     if (!settle()) return false;
@@ -238,8 +258,12 @@ static bool watchPlaying(wchar_t* title, int size)
     return true;
 }
 
-static void watchNotPlaying(LONG state)
+static void watchNotPlaying(LONG state, bool again)
 {
+    if (state == lastState && again && state == Paused) {
+        composeStateText(IDS_PAUSED);
+        showComposedBalloon(nullptr, true);
+    }
     if (state == lastState) return;
     lastTitle[0] = L'\0';   // the same song shows again when playback resumes
     showStateInOverlay(state);
@@ -282,10 +306,11 @@ DWORD watcherMain()
         if (!pauseBeforePoll()) break;
         takeDownExpiredBalloon();
         followOverlaySetting();
+        bool again = InterlockedExchange(&showAgain, 0) != 0;
         LONG state = queryPlayState();
         bool recorded = true;
-        if (state == Playing) recorded = watchPlaying(title, sizeof title / sizeof title[0]);
-        else watchNotPlaying(state);
+        if (state == Playing) recorded = watchPlaying(title, sizeof title / sizeof title[0], again);
+        else watchNotPlaying(state, again);
         if (recorded) lastState = state;
     }
     closeOverlay();

@@ -13,4 +13,8 @@ DWORD watcherMain();
 // out the interval. A new song's settle time is not cut short.
 void wakeWatcher(HANDLE watcher);
 
+// The user asked to see what is playing again: the watcher polls at once and shows the balloon of the
+// song that plays, or the paused text; nothing when stopped.
+void showSongAgain(HANDLE watcher);
+
 #endif
