@@ -148,6 +148,25 @@ void timeDueToSent(const ShellCall& call)
     ++dueToSent.count;
 }
 
+// Ten songs of one file in a folder, each a new title.
+const char* songFileIn(const char* folder)
+{
+    static char file[MAX_PATH * 3];
+    snprintf(file, sizeof file, "%s\\song.mp3", folder);
+    return file;
+}
+
+const PollAnswer* tenSongsOf(const char* file)
+{
+    static char titles[10][64];
+    static PollAnswer script[10];
+    for (int i = 0; i < 10; ++i) {
+        snprintf(titles[i], sizeof titles[i], "%d. Artist %d - Song %d - Winamp", i, i, i);
+        script[i] = {StatePlaying, titles[i], nullptr, file};
+    }
+    return script;
+}
+
 // side 0: covers off. Pictures wider than 4096 are the one-bit PNGs of a decompression bomb, refused.
 // formats: "TextFormat" and "TitleFormat" lines, answered from the song's tags.
 void measureCoverTime(UINT side, const char* what, const char* formats = "")
@@ -157,14 +176,8 @@ void measureCoverTime(UINT side, const char* what, const char* formats = "")
     wchar_t picture[MAX_PATH + 16];
     wsprintfW(picture, L"%hs\\%s", scratch, side > 4096 ? L"cover.png" : L"cover.jpg");
     if (side) writePicture(picture, side, side, 0x336699, side > 4096);
-    static char file[MAX_PATH * 3];
-    snprintf(file, sizeof file, "%s\\song.mp3", scratch);
-    static char titles[10][64];
-    static PollAnswer script[10];
-    for (int i = 0; i < 10; ++i) {
-        snprintf(titles[i], sizeof titles[i], "%d. Artist %d - Song %d - Winamp", i, i, i);
-        script[i] = {StatePlaying, titles[i], nullptr, file};
-    }
+    const char* file = songFileIn(scratch);
+    const PollAnswer* script = tenSongsOf(file);
     char settings[256];
     snprintf(settings, sizeof settings, "[zoPipwick]\r\nSleep=100\r\n%s%s", side ? "" : "Cover=0\r\n", formats);
     const SongTags tags[] = {{file, "artist=Some Artist\ntitle=Some Song\nalbum=Some Album"}};
@@ -204,14 +217,8 @@ void measureOverlayUpdate(int embeddedSide, const char* what)
     wchar_t picture[MAX_PATH + 16];
     wsprintfW(picture, L"%hs\\cover.jpg", scratch);
     writePicture(picture, 1000, 1000, 0x336699);
-    static char file[MAX_PATH * 3];
-    snprintf(file, sizeof file, "%s\\song.mp3", scratch);
-    static char titles[10][64];
-    static PollAnswer script[10];
-    for (int i = 0; i < 10; ++i) {
-        snprintf(titles[i], sizeof titles[i], "%d. Artist %d - Song %d - Winamp", i, i, i);
-        script[i] = {StatePlaying, titles[i], nullptr, file};
-    }
+    const char* file = songFileIn(scratch);
+    const PollAnswer* script = tenSongsOf(file);
     const SongTags tags[] = {{file, "title=Some Song\nartist=Some Artist\nalbumartist=Some Artist\nalbum=Some Album\ntrack=4"}};
     answerSongTags(tags, 1);
     Bench bench("[zoPipwick]\r\nSleep=100\r\nBalloons=0\r\n");
