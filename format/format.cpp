@@ -8,7 +8,7 @@
 struct FormatRequest {
     const wchar_t* filename;
     int useExtendedInfo;
-    const wchar_t* spec;
+    const wchar_t* titleFormat;
     void* context;
     wchar_t* out;
     int outLength;
@@ -48,11 +48,11 @@ static bool onlyBlanks(const wchar_t* text)
 }
 
 // The player answers 0 whether or not it formatted anything: only the output tells.
-bool formatForSong(HWND player, const wchar_t* path, const wchar_t* spec, wchar_t* text, int size)
+bool formatForSong(HWND player, const wchar_t* path, const wchar_t* titleFormat, wchar_t* text, int size)
 {
     wchar_t result[longestResult];
     result[0] = L'\0';
-    FormatRequest request = {path, 1, spec, nullptr, result, longestResult, noField, freeNothing};
+    FormatRequest request = {path, 1, titleFormat, nullptr, result, longestResult, noField, freeNothing};
     SendMessageA(player, WM_USER, reinterpret_cast<WPARAM>(&request), formatTitleExtended);
     result[longestResult - 1] = L'\0';
     if (onlyBlanks(result)) return false;

@@ -7,10 +7,10 @@
 
 #include <windows.h>
 
-// Asks the player's main window to format spec for the song file at path. True with the result in
+// Asks the player's main window to format titleFormat for the song file at path. True with the result in
 // text, cut to size units at a character boundary; false when it gave nothing but blanks, or nothing
 // at all (a player without the message leaves the output untouched).
-bool formatForSong(HWND player, const wchar_t* path, const wchar_t* spec, wchar_t* text, int size);
+bool formatForSong(HWND player, const wchar_t* path, const wchar_t* titleFormat, wchar_t* text, int size);
 
 // One field of the file's tags as the player's input plug-ins read it ("title", "artist",
 // "albumartist", "album", "track"): true with it in text, cut the same way; false when the player

@@ -7,7 +7,7 @@
 struct FormatRequest {
     const wchar_t* filename;
     int useExtendedInfo;
-    const wchar_t* spec;
+    const wchar_t* titleFormat;
     void* context;
     wchar_t* out;
     int outLength;
@@ -59,10 +59,10 @@ static int appendField(const char* tags, const char* field, size_t fieldLength, 
 }
 
 // %field% from the table; every other unit as it stands.
-static void substitute(const wchar_t* spec, const char* tags, wchar_t* out, int size)
+static void substitute(const wchar_t* titleFormat, const char* tags, wchar_t* out, int size)
 {
     int written = 0;
-    for (const wchar_t* at = spec; *at && written < size - 1;) {
+    for (const wchar_t* at = titleFormat; *at && written < size - 1;) {
         const wchar_t* close = *at == L'%' ? wcschr(at + 1, L'%') : nullptr;
         if (!close) {
             out[written++] = *at++;
@@ -84,13 +84,13 @@ LRESULT answerFormatRequest(WPARAM argument)
     if (!request->filename || !request->filename[0]) noteFault("no file name");
     if (request->useExtendedInfo != 1) noteFault("useExtendedInfo is not 1");
     if (!request->out || request->outLength < 64) noteFault("no output buffer, or one shorter than a title");
-    if (!request->spec) noteFault("no format");
+    if (!request->titleFormat) noteFault("no format");
     if (!request->tagFunction || !request->freeFunction) noteFault("no tag function, or no free function");
     else if (request->tagFunction(L"artist", request->context) != nullptr) noteFault("the tag function found a field");
     if (fault[0] || !request->out || request->outLength <= 0) return 0;
     const char* tags = tagsOf(request->filename);
     if (!tags) noteFault("a file the player does not play");
-    substitute(request->spec, tags ? tags : "", request->out, request->outLength);
+    substitute(request->titleFormat, tags ? tags : "", request->out, request->outLength);
     return 0;
 }
 
