@@ -269,3 +269,8 @@ void closeOverlay()
     waitForHandlerReleased();
     unloadLibraries();
 }
+
+bool buttonHandlerHeld()
+{
+    return handlerReferences > 0;
+}

@@ -31,4 +31,8 @@ void showStateInOverlay(LONG playState);
 // after the watcher ends.
 void closeOverlay();
 
+// Windows still holds the button handler, code of this module, after closeOverlay's bound: the
+// module must then stay loaded for good.
+bool buttonHandlerHeld();
+
 #endif

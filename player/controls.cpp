@@ -497,6 +497,15 @@ void clearMediaControlsLog()
 void observeMediaControls(void (*lineObserver)(const char* line)) { observer = lineObserver; }
 LONG mediaControlObjectsAlive() { return alive; }
 
+IUnknown* holdButtonHandler()
+{
+    EnterCriticalSection(&lock);
+    IUnknown* held = handler;
+    if (held) held->AddRef();
+    LeaveCriticalSection(&lock);
+    return held;
+}
+
 bool pressMediaButton(int button)
 {
     EnterCriticalSection(&lock);

@@ -8,6 +8,7 @@
 #define STANDIN_CONTROLS_H
 
 #include <windows.h>
+#include <unknwn.h>
 
 enum class MediaControls {
     System,            // the real system answers (Wine: "class not registered")
@@ -32,5 +33,9 @@ LONG mediaControlObjectsAlive();
 // handler is invoked on a thread of its own, which has ended when this returns. False when no
 // handler is registered.
 bool pressMediaButton(int button);
+
+// A reference on the registered handler, as an invocation still under way would hold past its
+// removal; null when none is registered. The caller releases it.
+IUnknown* holdButtonHandler();
 
 #endif

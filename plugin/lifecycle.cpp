@@ -14,7 +14,9 @@ static const DWORD droppedWatcherWait = 2000;   // re-enabling waits this long a
 
 static DWORD WINAPI runWatcher(LPVOID module)
 {
-    watcherMain();
+    // Windows may still hold the media overlay's button handler: its reference is then kept, and the
+    // module never unmapped under it.
+    if (watcherMain() != 0) ExitThread(0);
     FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
     return 0;
 }

@@ -29,7 +29,7 @@ windows2000='
 COMCTL32.DLL!InitCommonControlsEx
 GDI32.DLL!CreateBitmap GDI32.DLL!CreateDIBSection GDI32.DLL!DeleteObject
 KERNEL32.DLL!CloseHandle KERNEL32.DLL!CreateDirectoryW KERNEL32.DLL!CreateThread
-KERNEL32.DLL!DisableThreadLibraryCalls KERNEL32.DLL!FreeLibrary KERNEL32.DLL!FreeLibraryAndExitThread
+KERNEL32.DLL!DisableThreadLibraryCalls KERNEL32.DLL!ExitThread KERNEL32.DLL!FreeLibrary KERNEL32.DLL!FreeLibraryAndExitThread
 KERNEL32.DLL!GetCurrentProcessId KERNEL32.DLL!GetCurrentThreadId KERNEL32.DLL!GetFileAttributesExW KERNEL32.DLL!GetModuleHandleW
 KERNEL32.DLL!GetProcAddress KERNEL32.DLL!MulDiv
 KERNEL32.DLL!GetModuleFileNameW KERNEL32.DLL!GetPrivateProfileIntW KERNEL32.DLL!GetPrivateProfileStringW

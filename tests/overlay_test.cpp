@@ -129,6 +129,24 @@ TEST_CASE("the overlay's life: taken as the watcher starts, the status as the wa
     CHECK(!pressMediaButton(6));   // no handler of the module's stays with Windows
 }
 
+TEST_CASE("a button handler Windows still holds after quit keeps the module loaded, so its release runs in mapped code")
+{
+    StandInPlayer player(quickSettings);
+    answerMediaControls(MediaControls::StandIn);
+    const PollAnswer playing[] = {{StatePlaying, song}};
+    player.init(playing, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    IUnknown* held = holdButtonHandler();
+    REQUIRE(held);
+    DWORD watcher = firstNewThread(player.threadsBefore);
+    player.quit();
+    REQUIRE(threadEnds(watcher));
+    FreeLibrary(player.plugin.module);
+    player.plugin.module = LoadLibraryA("kernel32.dll");   // the fixture's own FreeLibrary stays harmless
+    CHECK(GetModuleHandleA(player.dllPath) != nullptr);
+    held->Release();
+}
+
 TEST_CASE("\"MediaControls\" 0, activation that fails, and \"Balloons\" 0: the balloons, and the overlay, as each says")
 {
     const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}};

@@ -316,5 +316,5 @@ DWORD watcherMain()
     closeOverlay();
     endBalloons();
     if (SUCCEEDED(com)) CoUninitialize();
-    return 0;
+    return buttonHandlerHeld() ? 1 : 0;
 }

@@ -6,7 +6,8 @@
 
 extern volatile LONG stopRequested;   // 1 tells the watcher to end, at its next test of it
 
-// The thread routine's body: runs until stopRequested is set; returns 0.
+// The thread routine's body: runs until stopRequested is set; returns non-zero when Windows still
+// holds code of the module (the media overlay's button handler), which must then stay loaded.
 DWORD watcherMain();
 
 // Ends the watcher's pause now, so that a stop request or new settings take effect without waiting
