@@ -260,11 +260,12 @@ static bool watchPlaying(wchar_t* title, int size, bool again)
 
 static void watchNotPlaying(LONG state, bool again)
 {
-    if (state == lastState && again && state == Paused) {
+    if (state == lastState) {
+        if (!again || state != Paused) return;
         composeStateText(IDS_PAUSED);
         showComposedBalloon(nullptr, true);
+        return;
     }
-    if (state == lastState) return;
     lastTitle[0] = L'\0';   // the same song shows again when playback resumes
     showStateInOverlay(state);
     composeStateText(state == Paused ? IDS_PAUSED : IDS_STOPPED);
