@@ -98,9 +98,10 @@ static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture)
     UINT stride = static_cast<UINT>(iconWidth) * 4;
     UINT offset = static_cast<UINT>(place.top) * stride + static_cast<UINT>(place.left) * 4;
     WICRect whole = {0, 0, place.right - place.left, place.bottom - place.top};
-    bool drawn = colour && SUCCEEDED(factory->CreateBitmapScaler(&scaler))
+    // Here and below, a success that hands back nothing is a failure too.
+    bool drawn = colour && SUCCEEDED(factory->CreateBitmapScaler(&scaler)) && scaler
               && SUCCEEDED(scaler->Initialize(picture, whole.Width, whole.Height, WICBitmapInterpolationModeFant))
-              && SUCCEEDED(factory->CreateFormatConverter(&converter))
+              && SUCCEEDED(factory->CreateFormatConverter(&converter)) && converter
               && SUCCEEDED(converter->Initialize(scaler, bgraPixels, WICBitmapDitherTypeNone,
                                                  nullptr, 0.0, WICBitmapPaletteTypeCustom))
               && SUCCEEDED(converter->CopyPixels(&whole, stride, stride * iconHeight - offset,
@@ -122,7 +123,7 @@ static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture)
 static IWICBitmap* embeddedPicture(IWICImagingFactory* factory, const wchar_t* songPath, int side)
 {
     IShellItemImageFactory* images = nullptr;
-    if (FAILED(createShellItem(songPath, nullptr, __uuidof(IShellItemImageFactory), reinterpret_cast<void**>(&images))))
+    if (FAILED(createShellItem(songPath, nullptr, __uuidof(IShellItemImageFactory), reinterpret_cast<void**>(&images))) || !images)
         return nullptr;
     HBITMAP picture = nullptr;
     HRESULT found = images->GetImage({side, side}, SIIGBF_THUMBNAILONLY, &picture);
@@ -153,7 +154,7 @@ static IWICBitmapFrameDecode* openPicture(IWICImagingFactory* factory, const wch
         return nullptr;
     IWICBitmapDecoder* decoder = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
-    if (SUCCEEDED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder)))
+    if (SUCCEEDED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder)) && decoder)
         decoder->GetFrame(0, &frame);   // the frame keeps its decoder
     release(decoder);
     if (frame && !coverSized(frame)) release(frame);
@@ -204,12 +205,12 @@ static bool encodePng(IWICImagingFactory* factory, IWICBitmapSource* picture, IS
     UINT width = 0, height = 0;
     WICPixelFormatGUID format = bgraPixels;
     bool encoded = SUCCEEDED(picture->GetSize(&width, &height))
-                && SUCCEEDED(factory->CreateFormatConverter(&converter))
+                && SUCCEEDED(factory->CreateFormatConverter(&converter)) && converter
                 && SUCCEEDED(converter->Initialize(picture, bgraPixels, WICBitmapDitherTypeNone, nullptr, 0.0,
                                                    WICBitmapPaletteTypeCustom))
-                && SUCCEEDED(factory->CreateEncoder(pngContainer, nullptr, &encoder))
+                && SUCCEEDED(factory->CreateEncoder(pngContainer, nullptr, &encoder)) && encoder
                 && SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache))
-                && SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr))
+                && SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && frame && SUCCEEDED(frame->Initialize(nullptr))
                 && SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format))
                 && SUCCEEDED(frame->WriteSource(converter, nullptr)) && SUCCEEDED(frame->Commit())
                 && SUCCEEDED(encoder->Commit());

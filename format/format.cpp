@@ -29,6 +29,7 @@ static_assert(sizeof(void*) != 4 || sizeof(TagRequest) == 4 * 4, "the player rea
 static const LPARAM formatTitleExtended = 298;
 static const LPARAM extendedFileInfo = 3026;
 static const int longestResult = 1024;   // the player's titles reach 387 characters
+static const int spareUnits = 8;         // for a player that writes its terminator past the length given
 
 // "Not found" for every field: the player then reads each one from the file's tags.
 static wchar_t* __cdecl noField(const wchar_t*, void*)
@@ -50,7 +51,7 @@ static bool onlyBlanks(const wchar_t* text)
 // The player answers 0 whether or not it formatted anything: only the output tells.
 bool formatForSong(HWND player, const wchar_t* path, const wchar_t* titleFormat, wchar_t* text, int size)
 {
-    wchar_t result[longestResult];
+    wchar_t result[longestResult + spareUnits];
     result[0] = L'\0';
     FormatRequest request = {path, 1, titleFormat, nullptr, result, longestResult, noField, freeNothing};
     SendMessageA(player, WM_USER, reinterpret_cast<WPARAM>(&request), formatTitleExtended);
@@ -62,7 +63,7 @@ bool formatForSong(HWND player, const wchar_t* path, const wchar_t* titleFormat,
 
 bool readSongTag(HWND player, const wchar_t* path, const wchar_t* field, wchar_t* text, int size)
 {
-    wchar_t result[longestResult];
+    wchar_t result[longestResult + spareUnits];
     result[0] = L'\0';
     TagRequest request = {path, field, result, longestResult};
     bool known = SendMessageA(player, WM_USER, reinterpret_cast<WPARAM>(&request), extendedFileInfo) != 0;

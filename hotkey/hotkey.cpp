@@ -6,6 +6,7 @@
 #include "hotkey.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
+#include "../system/system.h"
 
 // The player's genHotkeysAddStruct.
 struct HotkeyEntry {
@@ -47,20 +48,6 @@ static UINT numberOf(const char* name)
     return number > registerMessage ? static_cast<UINT>(number) : 0;
 }
 
-static bool makeHotkeyWindow()
-{
-    WNDCLASSW description = {};
-    description.lpfnWndProc = hotkeyWindowProc;
-    description.hInstance = pluginRecord.moduleInstance;
-    description.lpszClassName = windowClass;
-    RegisterClassW(&description);
-    hotkeyWindow = CreateWindowExW(0, windowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   pluginRecord.moduleInstance, nullptr);
-    if (hotkeyWindow) return true;
-    UnregisterClassW(windowClass, pluginRecord.moduleInstance);
-    return false;
-}
-
 // Global Hotkeys sends to our window on the player's thread: a window made on any other thread,
 // one that may pump no messages, would hang the player at the key.
 static bool onPlayerThread()
@@ -73,7 +60,9 @@ void addShowSongHotkey(HotkeyAction action)
     if (!onPlayerThread()) return;
     UINT add = numberOf("GenHotkeysAdd");
     actionMessage = numberOf(actionId);
-    if (!add || !actionMessage || !makeHotkeyWindow()) return;
+    if (!add || !actionMessage) return;
+    hotkeyWindow = makeMessageWindow(windowClass, hotkeyWindowProc);
+    if (!hotkeyWindow) return;
     onPressed = action;
     LoadStringW(pluginRecord.moduleInstance, IDS_HOTKEY_NAME, actionName, sizeof actionName / sizeof actionName[0]);
     entry = {};
@@ -88,8 +77,6 @@ void addShowSongHotkey(HotkeyAction action)
 void removeShowSongHotkey()
 {
     onPressed = nullptr;
-    if (!hotkeyWindow) return;
-    DestroyWindow(hotkeyWindow);
+    unmakeMessageWindow(hotkeyWindow, windowClass);
     hotkeyWindow = nullptr;
-    UnregisterClassW(windowClass, pluginRecord.moduleInstance);
 }

@@ -9,8 +9,8 @@ typedef void (*HotkeyAction)();
 // where the player numbers no messages; where it has no Global Hotkeys, nobody takes the entry.
 void addShowSongHotkey(HotkeyAction action);
 
-// Destroys the window the key is sent to, and its class: a key pressed later reaches nothing of the
-// module.
+// Unmakes the window the key is sent to, and its class: a key pressed later reaches nothing of the
+// module, whichever thread quits.
 void removeShowSongHotkey();
 
 #endif

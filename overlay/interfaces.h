@@ -13,7 +13,6 @@
 // The values of the enumerations the overlay sets.
 enum MediaPlaybackStatus : int { PlaybackClosed = 0, PlaybackStopped = 2, PlaybackPlaying = 3, PlaybackPaused = 4 };
 enum MediaPlaybackType : int { PlaybackTypeMusic = 1 };
-enum MediaButton : int { ButtonPlay = 0, ButtonPause = 1, ButtonStop = 2, ButtonNext = 6, ButtonPrevious = 7 };
 
 // As the SDK's windows.media.idl and its interop idl give them.
 const IID iidControlsInterop = {0xddb0472d, 0xc911, 0x4a1f, {0x86, 0xd9, 0xdc, 0x3d, 0x71, 0xa9, 0x5f, 0x5a}};

@@ -1,16 +1,15 @@
 // The media overlay through the System Media Transport Controls, all of it resolved at run time so that
 // the module still loads on Windows 2000. The controls are agile: the watcher's single-threaded
 // apartment calls them directly, and Windows calls the agile button handler on a thread of its own,
-// where it only posts to the player.
+// where it only posts the press on.
 #include <windows.h>
 #include "overlay.h"
 #include "interfaces.h"
+#include "../buttons/buttons.h"
 #include "../cover/cover.h"
+#include "../system/system.h"
 
 enum PlayState : LONG { Playing = 1, Paused = 3 };
-
-// The player's own commands, as its global hotkeys send them.
-enum PlayerCommand : UINT { PreviousTrack = 40044, Play = 40045, Pause = 40046, Stop = 40047, NextTrack = 40048 };
 
 static const DWORD handlerReleaseWait = 1000;   // how long the end waits for Windows to let go of the handler
 
@@ -24,10 +23,10 @@ static StreamOverStream streamOverStream;    // shcore's, or null: no covers fro
 static IMediaControls* controls;             // while the overlay is open
 static IControlsDisplayUpdater* display;
 static IStreamReferenceStatics* streamReferences;   // or null: no thumbnails
+static bool thumbnailsTaken;                 // the display answered a thumbnail of none
 static EventRegistrationToken buttonToken;
 static bool buttonHandlerAdded;
-static HWND playerWindow;
-static volatile LONG shownState;             // the play state the buttons act on
+static volatile LONG shownState;             // the play state last polled, for buttons without their window
 static volatile LONG handlerReferences;      // those Windows holds on the button handler
 
 // The button handler is static data with a table of its methods: the module runs no constructors,
@@ -57,18 +56,6 @@ static bool sameType(REFIID one, REFIID other)
     return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3];
 }
 
-static UINT commandFor(int button, LONG state)
-{
-    switch (button) {
-    case ButtonNext: return NextTrack;
-    case ButtonPrevious: return PreviousTrack;
-    case ButtonStop: return Stop;
-    case ButtonPlay: return state == Paused ? Pause : state == Playing ? 0u : Play;   // pause resumes
-    case ButtonPause: return state == Playing ? Pause : 0u;
-    }
-    return 0;
-}
-
 static ULONG STDMETHODCALLTYPE addHandlerReference(ButtonHandler*)
 {
     return static_cast<ULONG>(InterlockedIncrement(&handlerReferences));
@@ -88,13 +75,11 @@ static HRESULT STDMETHODCALLTYPE queryHandler(ButtonHandler* self, REFIID type, 
     return S_OK;
 }
 
-// The state is the watcher's latest: asking the player from Windows' thread could wait on it.
+// Asking the player from Windows' thread could wait on it: the press is posted on.
 static HRESULT STDMETHODCALLTYPE buttonPressed(ButtonHandler*, IInspectable*, IButtonPressedEventArgs* args)
 {
     int button = -1;
-    if (!args || FAILED(args->get_Button(&button))) return S_OK;
-    UINT command = commandFor(button, shownState);
-    if (command) PostMessageW(playerWindow, WM_COMMAND, command, 0);
+    if (args && SUCCEEDED(args->get_Button(&button))) pressPlayerButton(button, shownState);
     return S_OK;
 }
 
@@ -109,13 +94,14 @@ static Function resolved(HMODULE module, const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
 }
 
-static HRESULT activate(const wchar_t* className, REFIID type, void** factory)
+static bool activate(const wchar_t* className, REFIID type, void** factory)
 {
     HSTRING name = nullptr;
-    if (FAILED(createString(className, static_cast<UINT32>(lstrlenW(className)), &name))) return E_FAIL;
+    *factory = nullptr;
+    if (FAILED(createString(className, static_cast<UINT32>(lstrlenW(className)), &name))) return false;
     HRESULT result = getActivationFactory(name, type, factory);
     deleteString(name);
-    return result;
+    return SUCCEEDED(result) && *factory;   // success with nothing is a failure too, here and below
 }
 
 static void unloadLibraries()
@@ -128,26 +114,30 @@ static void unloadLibraries()
 static bool takeControls(HWND player)
 {
     IMediaControlsInterop* interop = nullptr;
-    bool taken = SUCCEEDED(activate(L"Windows.Media.SystemMediaTransportControls", iidControlsInterop,
-                                    reinterpret_cast<void**>(&interop)))
-              && SUCCEEDED(interop->GetForWindow(player, iidControls, reinterpret_cast<void**>(&controls)))
-              && SUCCEEDED(controls->get_DisplayUpdater(&display));
+    bool taken = activate(L"Windows.Media.SystemMediaTransportControls", iidControlsInterop,
+                          reinterpret_cast<void**>(&interop))
+              && SUCCEEDED(interop->GetForWindow(player, iidControls, reinterpret_cast<void**>(&controls))) && controls
+              && SUCCEEDED(controls->get_DisplayUpdater(&display)) && display;
     release(interop);
     if (taken) return true;
+    release(display);
     release(controls);
     return false;
 }
 
 // Thumbnails come through shcore's synchronous streams: the asynchronous file route never completes
-// in an apartment that does not pump.
+// in an apartment that does not pump. A runtime may have the controls without a display that takes a
+// thumbnail, and shcore's stream functions as stubs that raise (Wine): shcore comes last, only once
+// the display and the stream references have answered.
 static void prepareThumbnails()
 {
-    shcore = LoadLibraryW(L"shcore.dll");
+    thumbnailsTaken = SUCCEEDED(display->put_Thumbnail(nullptr));
+    if (!thumbnailsTaken || !activate(L"Windows.Storage.Streams.RandomAccessStreamReference", iidStreamReferenceStatics,
+                                      reinterpret_cast<void**>(&streamReferences)))
+        return;
+    shcore = loadSystemLibrary(L"shcore.dll");
     streamOnFile = resolved<StreamOnFile>(shcore, "CreateRandomAccessStreamOnFile");
     streamOverStream = resolved<StreamOverStream>(shcore, "CreateRandomAccessStreamOverStream");
-    if (streamOnFile || streamOverStream)
-        activate(L"Windows.Storage.Streams.RandomAccessStreamReference", iidStreamReferenceStatics,
-                 reinterpret_cast<void**>(&streamReferences));
 }
 
 static void enableButtons(boolean enabled)
@@ -163,7 +153,7 @@ static void enableButtons(boolean enabled)
 bool openOverlay(HWND player)
 {
     if (controls) return true;
-    combase = LoadLibraryW(L"combase.dll");
+    combase = loadSystemLibrary(L"combase.dll");
     getActivationFactory = resolved<GetActivationFactory>(combase, "RoGetActivationFactory");
     createString = resolved<CreateString>(combase, "WindowsCreateString");
     deleteString = resolved<DeleteString>(combase, "WindowsDeleteString");
@@ -171,7 +161,6 @@ bool openOverlay(HWND player)
         unloadLibraries();
         return false;
     }
-    playerWindow = player;
     prepareThumbnails();
     enableButtons(1);
     buttonHandlerAdded = SUCCEEDED(controls->add_ButtonPressed(reinterpret_cast<IButtonHandler*>(&buttonHandler),
@@ -197,7 +186,7 @@ static void putText(Properties* properties, HRESULT(STDMETHODCALLTYPE Properties
 // A reference to the cover for the thumbnail: the picture inside the file, else the one beside it.
 static IUnknown* thumbnailOf(const wchar_t* songFile)
 {
-    if (!songFile || !streamReferences) return nullptr;
+    if (!songFile || !streamReferences || !(streamOnFile || streamOverStream)) return nullptr;
     IUnknown* stream = nullptr;
     IStream* png = streamOverStream ? embeddedCoverAsPng(songFile) : nullptr;
     wchar_t picture[MAX_PATH];
@@ -233,9 +222,11 @@ void showSongInOverlay(const SongDetails& song, const wchar_t* songFile)
     if (!controls) return;
     display->put_Type(PlaybackTypeMusic);
     showMusicProperties(song);
-    IUnknown* thumbnail = thumbnailOf(songFile);
-    display->put_Thumbnail(thumbnail);
-    release(thumbnail);
+    if (thumbnailsTaken) {
+        IUnknown* thumbnail = thumbnailOf(songFile);
+        display->put_Thumbnail(thumbnail);
+        release(thumbnail);
+    }
     display->Update();
 }
 
@@ -264,6 +255,9 @@ void closeOverlay()
     controls->put_PlaybackStatus(PlaybackClosed);
     controls->put_IsEnabled(0);
     release(streamReferences);
+    thumbnailsTaken = false;
+    streamOnFile = nullptr;
+    streamOverStream = nullptr;
     release(display);
     release(controls);
     waitForHandlerReleased();

@@ -19,11 +19,12 @@ struct SongDetails {
 bool openOverlay(HWND player);
 bool overlayOpen();
 
-// Every field, the empty ones too, and the cover of songFile as the thumbnail (none for null).
+// Every field, the empty ones too, and the cover of songFile as the thumbnail (none for null, and
+// none where the display takes no thumbnail).
 void showSongInOverlay(const SongDetails& song, const wchar_t* songFile);
 
 // The player's play state as the watcher sees it (1 playing, 3 paused, anything else stopped); the
-// buttons act on it too.
+// buttons act on it only where no window of ours on the player's thread can ask the player.
 void showStateInOverlay(LONG playState);
 
 // Removes the button handler, clears the overlay, lets go of the controls, and returns once Windows

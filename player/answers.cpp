@@ -116,6 +116,17 @@ static FARPROC WINAPI answeringGetProcAddress(HMODULE module, LPCSTR name)
     return GetProcAddress(module, name);
 }
 
+static char librariesLoaded[4096];
+
+static HMODULE WINAPI recordingLoadLibraryW(const wchar_t* name)
+{
+    size_t used = lstrlenA(librariesLoaded);
+    int room = static_cast<int>(sizeof librariesLoaded - used - 1);
+    int written = room > 1 ? WideCharToMultiByte(CP_UTF8, 0, name, -1, librariesLoaded + used, room, nullptr, nullptr) : 0;
+    if (written > 0) lstrcpyA(librariesLoaded + used + written - 1, "\n");
+    return LoadLibraryW(name);
+}
+
 static HWND WINAPI answeringGetForegroundWindow()
 {
     return foregroundAnswered ? foregroundWindow : GetForegroundWindow();
@@ -129,9 +140,11 @@ bool answerForPlugin(HMODULE plugin)
     embeddedSide = realAnswer;
     embeddedDelay = nullptr;
     iconsMade = iconsDestroyed = 0;
+    librariesLoaded[0] = '\0';
     answerMediaControls(MediaControls::System);
     answerGlobalHotkeys(GlobalHotkeys::Present);
     return patchImport(plugin, "KERNEL32.dll", "GetProcAddress", reinterpret_cast<const void*>(&answeringGetProcAddress))
+        && patchImport(plugin, "KERNEL32.dll", "LoadLibraryW", reinterpret_cast<const void*>(&recordingLoadLibraryW))
         && patchImport(plugin, "USER32.dll", "GetForegroundWindow", reinterpret_cast<const void*>(&answeringGetForegroundWindow))
         && patchImport(plugin, "USER32.dll", "CreateIconIndirect", reinterpret_cast<const void*>(&countedCreateIconIndirect))
         && patchImport(plugin, "USER32.dll", "DestroyIcon", reinterpret_cast<const void*>(&countedDestroyIcon));
@@ -156,3 +169,4 @@ DWORD embeddedPictureFlagsAsked() { return embeddedFlags; }
 void delayEmbeddedPicture(HANDLE until) { embeddedDelay = until; }
 LONG pluginIconsAlive() { return iconsMade - iconsDestroyed; }
 LONG pluginIconsMade() { return iconsMade; }
+const char* pluginLibraryLoads() { return librariesLoaded; }

@@ -1,6 +1,7 @@
 // What Windows tells the plug-in about the shell and the user, answered by the test where it decides:
 // through the plug-in's imports of GetProcAddress (functions it resolves at run time) and
-// GetForegroundWindow. Until told otherwise the real system answers. Also the icons it makes.
+// GetForegroundWindow. Until told otherwise the real system answers. Also the icons it makes and the
+// libraries it loads.
 #ifndef STANDIN_ANSWERS_H
 #define STANDIN_ANSWERS_H
 
@@ -32,5 +33,8 @@ void delayEmbeddedPicture(HANDLE until);   // answers only once the event is set
 // Icons the plug-in has made with CreateIconIndirect and not yet destroyed, and all it has made.
 LONG pluginIconsAlive();
 LONG pluginIconsMade();
+
+// Each library the plug-in has loaded with LoadLibraryW, by the name it gave, a line each (UTF-8).
+const char* pluginLibraryLoads();
 
 #endif

@@ -194,10 +194,20 @@ bool topLevelOfThisProcess(HWND window)
     return IsWindow(window) && process == GetCurrentProcessId() && GetAncestor(window, GA_ROOT) == window;
 }
 
+// What a runtime that answers success with nothing answers.
+bool answersNothing(MediaControls where, void** object, const char* what)
+{
+    if (mode != where) return false;
+    *object = nullptr;
+    record("%s: success with nothing", what);
+    return true;
+}
+
 HRESULT STDMETHODCALLTYPE getForWindow(Fake*, HWND window, REFIID type, void** object)
 {
     char name[64];
     nameOf(type, name, sizeof name);
+    if (answersNothing(MediaControls::NullControls, object, "GetForWindow")) return S_OK;
     *object = nullptr;
     if (!topLevelOfThisProcess(window)) record("FAULT: GetForWindow for a window that is not a top-level one of this process");
     bool known = IsEqualGUID(type, typeOf(Controls));
@@ -224,6 +234,7 @@ HRESULT STDMETHODCALLTYPE putStatus(Fake*, int status)
 
 HRESULT STDMETHODCALLTYPE getDisplay(Fake*, Fake** object)
 {
+    if (answersNothing(MediaControls::NullDisplay, reinterpret_cast<void**>(object), "get_DisplayUpdater")) return S_OK;
     addReference(&display);
     *object = &display;
     return S_OK;
@@ -280,6 +291,10 @@ void setThumbnail(Fake* reference)
 
 HRESULT STDMETHODCALLTYPE putThumbnail(Fake*, Fake* reference)
 {
+    if (mode == MediaControls::Wine10) {
+        record("Thumbnail %s (not implemented)", reference ? reference->holds : "none");
+        return E_NOTIMPL;
+    }
     if (reference && lstrcmpA(reference->kind, "stream reference") != 0) record("FAULT: a thumbnail that is no stream reference");
     setThumbnail(reference);
     record("Thumbnail %s", reference ? reference->holds : "none");
@@ -288,6 +303,7 @@ HRESULT STDMETHODCALLTYPE putThumbnail(Fake*, Fake* reference)
 
 HRESULT STDMETHODCALLTYPE getMusic(Fake*, Fake** object)
 {
+    if (answersNothing(MediaControls::NullMusic, reinterpret_cast<void**>(object), "get_MusicProperties")) return S_OK;
     addReference(&music);
     *object = &music;
     return S_OK;
@@ -389,7 +405,7 @@ HRESULT WINAPI getActivationFactory(HSTRING className, REFIID type, void** facto
     *factory = nullptr;
     Fake* found = lstrcmpA(name, "Windows.Media.SystemMediaTransportControls") == 0 ? &interop
                   : lstrcmpA(name, "Windows.Storage.Streams.RandomAccessStreamReference") == 0 ? &statics : nullptr;
-    bool known = found && mode == MediaControls::StandIn;
+    bool known = found && mode != MediaControls::System && mode != MediaControls::ActivationFails;
     if (known && !IsEqualGUID(type, found->type)) {
         record("activate %s as %s (refused)", name, typeName);
         return E_NOINTERFACE;
@@ -466,6 +482,13 @@ DWORD WINAPI invokeHandler(LPVOID argument)
     return 0;
 }
 
+// As Wine's stubs do: an exception nobody may continue from.
+HRESULT WINAPI raisingStub()
+{
+    RaiseException(0x80000100, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    return E_NOTIMPL;
+}
+
 }  // namespace
 
 void answerMediaControls(MediaControls controls)
@@ -479,6 +502,7 @@ FARPROC mediaControlsFunction(const char* name)
     if (mode == MediaControls::System) return nullptr;
     auto procedure = [](auto function) { return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function)); };
     if (lstrcmpA(name, "RoGetActivationFactory") == 0) return procedure(&getActivationFactory);
+    if (mode == MediaControls::Wine10 && strncmp(name, "CreateRandomAccessStream", 24) == 0) return procedure(&raisingStub);
     if (lstrcmpA(name, "CreateRandomAccessStreamOnFile") == 0) return procedure(&streamOnFile);
     if (lstrcmpA(name, "CreateRandomAccessStreamOverStream") == 0) return procedure(&streamOverStream);
     return nullptr;

@@ -14,6 +14,11 @@ enum class MediaControls {
     System,            // the real system answers (Wine: "class not registered")
     StandIn,           // the stand-in's controls
     ActivationFails,   // every activation recorded and refused, as Windows before 8 would
+    Wine10,            // as Wine 10's: a display that refuses thumbnails (E_NOTIMPL) and shcore's stream
+                       // functions stubs that raise; here with the stream references too
+    NullControls,      // success with nothing: GetForWindow,
+    NullDisplay,       // get_DisplayUpdater,
+    NullMusic,         // get_MusicProperties
 };
 void answerMediaControls(MediaControls controls);
 

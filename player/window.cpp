@@ -22,6 +22,7 @@ static HANDLE dialogShown;                // set when a new dialog is activated 
 static volatile HWND shownDialog;         // the newest such dialog
 static HHOOK dialogHook;
 static int shownState;
+static int stateInPlayer = -1;            // set by the user in the player since the script began, or -1
 static const char* shownTitle = "";
 static HWND shownWindow;                  // the newest player window
 static char commandsReceived[512];        // the WM_COMMAND identifiers received, each followed by a blank
@@ -49,6 +50,8 @@ static const TimelineEvent* eventNow()
 
 static LRESULT answerPlayState()
 {
+    // Asked on the player's own thread, it is no poll: the state as the player shows it now.
+    if (!InSendMessage()) return stateInPlayer >= 0 ? stateInPlayer : shownState;
     LONG poll = InterlockedIncrement(&pollCount);
     if (poll < 16384) QueryPerformanceCounter(&pollTimes[poll]);
     readsThisPoll = 0;
@@ -168,6 +171,7 @@ void scriptPolls(const PollAnswer* answers, int count)
 {
     pollScript = answers;
     pollScriptLength = count;
+    stateInPlayer = -1;
     timeline = nullptr;
     pollCount = 0;
     titleReadCount = 0;
@@ -200,6 +204,11 @@ bool pollAnsweredAt(LONG poll, LARGE_INTEGER* when)
 LONG titleReads() { return titleReadCount; }
 LARGE_INTEGER latestTitleReadAt() { return titleReadTime; }
 LONG fileRequests() { return fileRequestCount; }
+
+void changePlayerState(int state)
+{
+    stateInPlayer = state;
+}
 
 int currentPlayerState()
 {

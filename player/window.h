@@ -39,7 +39,7 @@ void scriptPolls(const PollAnswer* answers, int count);
 void scriptTimeline(const TimelineEvent* events, int count);
 DWORD timelineElapsed();
 
-// The play-state queries answered so far (one per poll), title reads, and file-name requests.
+// The play-state queries answered so far (one per poll: those sent from another thread), title reads, and file-name requests.
 LONG pollsAnswered();
 LONG titleReads();
 LONG fileRequests();
@@ -49,6 +49,10 @@ bool pollAnsweredAt(LONG poll, LARGE_INTEGER* when);
 
 // When the latest title read was answered (QueryPerformanceCounter).
 LARGE_INTEGER latestTitleReadAt();
+
+// The user changes the state in the player itself: polls still answer the script, and a query on the
+// player's own thread answers this until the next script.
+void changePlayerState(int state);
 
 // The state the player shows right now (timeline) or showed at the last poll (script).
 int currentPlayerState();

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "lifecycle.h"
 #include "../module/module.h"
+#include "../buttons/buttons.h"
 #include "../hotkey/hotkey.h"
 #include "../settings/settings.h"
 #include "../watcher/watcher.h"
@@ -80,6 +81,7 @@ static void showCurrentSong()
 int pluginInit()
 {
     readSettings();
+    openButtonWindow();
     addShowSongHotkey(showCurrentSong);
     if (settings.active) startWatcher();
     else watcherThread = nullptr;
@@ -91,6 +93,7 @@ int pluginInit()
 void pluginQuit()
 {
     removeShowSongHotkey();
+    closeButtonWindow();
     requestStop();
     if (watcherThread) waitAnsweringMessages(watcherThread, static_cast<DWORD>(settings.sleep));
     closeHandleOf(&watcherThread);

@@ -129,17 +129,20 @@ TEST_CASE("the overlay's life: taken as the watcher starts, the status as the wa
     CHECK(!pressMediaButton(6));   // no handler of the module's stays with Windows
 }
 
-TEST_CASE("a button handler Windows still holds after quit keeps the module loaded, so its release runs in mapped code")
+TEST_CASE("a button handler Windows still holds after quit: our icon gone as quit returns, the module kept loaded")
 {
-    StandInPlayer player(quickSettings);
+    // Quit waits one interval, shorter than the wait for Windows' handler.
+    StandInPlayer player("[zoPipwick]\r\nSleep=400\r\n");
     answerMediaControls(MediaControls::StandIn);
     const PollAnswer playing[] = {{StatePlaying, song}};
     player.init(playing, 1);
     REQUIRE(runPlayerUntilPolls(2));
+    REQUIRE(simulatedIconCount() == 2);   // the player's, and ours with the song's balloon
     IUnknown* held = holdButtonHandler();
     REQUIRE(held);
     DWORD watcher = firstNewThread(player.threadsBefore);
     player.quit();
+    CHECK(simulatedIconCount() == 1);
     REQUIRE(threadEnds(watcher));
     FreeLibrary(player.plugin.module);
     player.plugin.module = LoadLibraryA("kernel32.dll");   // the fixture's own FreeLibrary stays harmless
@@ -147,34 +150,81 @@ TEST_CASE("a button handler Windows still holds after quit keeps the module load
     held->Release();
 }
 
-TEST_CASE("\"MediaControls\" 0, activation that fails, and \"Balloons\" 0: the balloons, and the overlay, as each says")
+TEST_CASE("\"MediaControls\" 0, \"Balloons\" 0, and runtimes that fall short: the balloons, and the overlay, as each says")
 {
-    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}};
+    SongFolder songs;
+    const PollAnswer script[] = {{StatePlaying, song, nullptr, songs.untagged.c_str()}, {StatePaused, song}};
     const std::string balloonsWithout = playWithControls(script, COUNT(script), "[zoPipwick]\r\nSleep=100\r\nMediaControls=0\r\n");
-    CHECK(balloonsWithout == "1: Some Artist - Some Song | 2:Playback paused.");
+    CHECK(balloonsWithout == "1:add#1: Some Artist - Some Song | 2:delete#1 | 2:add#1:Playback paused. | 3:delete#1");
     CHECK(std::string(mediaControlsLog()) == "");   // never activated
+    const int coverAt = 0;   // the song's balloon, on our icon (Windows 10)
+    CHECK((shellCall(coverAt).notice.dwInfoFlags & NIIF_USER) != 0);
 
-    CHECK(playWithControls(script, COUNT(script), quickSettings, MediaControls::ActivationFails) == balloonsWithout);
-    CHECK(joined(recordedLines("")) == "activate Windows.Media.SystemMediaTransportControls as "
-                                       "ISystemMediaTransportControlsInterop (class not registered)\n");
-
-    CHECK(playWithControls(script, COUNT(script), "[zoPipwick]\r\nSleep=100\r\nBalloons=0\r\n") == "");
-    CHECK(recordedLines("Update: type 1").size() == 1);
-    CHECK(joined(recordedLines("PlaybackStatus")) == "PlaybackStatus 3\nPlaybackStatus 4\nPlaybackStatus 0\n");
+    struct Row {
+        const char* what;
+        MediaControls controls;
+        const char* settings;
+        bool balloons;
+        const char* log;   // the recorded lines that begin with its first word
+    };
+    const Row rows[] = {
+        {"activation that fails", MediaControls::ActivationFails, quickSettings, true,
+         "activate Windows.Media.SystemMediaTransportControls as ISystemMediaTransportControlsInterop (class not registered)\n"},
+        {"Balloons 0", MediaControls::StandIn, "[zoPipwick]\r\nSleep=100\r\nBalloons=0\r\n", false,
+         "PlaybackStatus 3\nPlaybackStatus 4\nPlaybackStatus 0\n"},
+        // Wine 10's: no thumbnail, and shcore's stubs would end the player; the rest as ever.
+        {"a display without thumbnails", MediaControls::Wine10, quickSettings, true,
+         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail none\n"
+         "Update: type 0 | title  | artist  | album artist  | album  | track 0 | thumbnail none\n"},
+        {"GetForWindow with nothing", MediaControls::NullControls, quickSettings, true, "GetForWindow: success with nothing\n"},
+        {"get_DisplayUpdater with nothing", MediaControls::NullDisplay, quickSettings, true, "get_DisplayUpdater: success with nothing\n"},
+        {"get_MusicProperties with nothing", MediaControls::NullMusic, quickSettings, true,
+         "get_MusicProperties: success with nothing\n"},
+    };
+    for (const Row& row : rows) {
+        std::string what = row.what;
+        CAPTURE(what);
+        CHECK(playWithControls(script, COUNT(script), row.settings, row.controls) == (row.balloons ? balloonsWithout : ""));
+        if (row.balloons) CHECK((shellCall(coverAt).notice.dwInfoFlags & NIIF_USER) != 0);
+        std::string log = row.log;
+        CHECK(joined(recordedLines(log.substr(0, log.find(' ')).c_str())) == log);
+        // The one question, refused: nothing more of the route was tried.
+        if (row.controls == MediaControls::Wine10) CHECK(joined(recordedLines("Thumbnail")) == "Thumbnail none (not implemented)\n");
+    }
 }
 
-TEST_CASE("each button, pressed on a thread of Windows' own, reaches the player as its own command in each play state")
+// Run under Windows 7 and 10 alike.
+TEST_CASE("libraries: each the module loads by itself is the system folder's, and before Windows 10 none for the overlay")
+{
+    wchar_t folder[MAX_PATH];
+    REQUIRE(GetSystemDirectoryW(folder, MAX_PATH) > 0);
+    std::string system = utf8(folder) + "\\";
+    StandInPlayer player(quickSettings);
+    answerMediaControls(MediaControls::StandIn);
+    const PollAnswer playing[] = {{StatePlaying, song}};
+    player.init(playing, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    player.quit();
+    std::string expected = std::string(player.dllPath) + "\n";   // its own reference, by its full path
+    if (windowsMajorVersion() >= 10) expected += system + "combase.dll\n" + system + "shcore.dll\n";
+    CHECK(std::string(pluginLibraryLoads()) == expected);
+}
+
+TEST_CASE("each button, pressed on a thread of Windows' own, reaches the player as its own command for its state at the press")
 {
     struct Row {
         int state;
         int button;
         const char* command;   // "" for none
+        int inPlayer = -1;     // the state the user set in the player after the watcher's last poll
     };
     const Row rows[] = {
         {StatePlaying, 0, ""}, {StatePlaying, 1, "40046 "}, {StatePlaying, 2, "40047 "}, {StatePlaying, 6, "40048 "},
         {StatePlaying, 7, "40044 "}, {StatePlaying, 3, ""},
         {StatePaused, 0, "40046 "}, {StatePaused, 1, ""}, {StatePaused, 6, "40048 "},
         {StateStopped, 0, "40045 "}, {StateStopped, 1, ""}, {StateStopped, 7, "40044 "},
+        // Paused in the player before the next poll: Pause must not resume, Play must.
+        {StatePlaying, 1, "", StatePaused}, {StatePlaying, 0, "40046 ", StatePaused}, {StatePaused, 0, "", StatePlaying},
     };
     StandInPlayer player(quickSettings);
     answerMediaControls(MediaControls::StandIn);
@@ -187,6 +237,8 @@ TEST_CASE("each button, pressed on a thread of Windows' own, reaches the player 
         const PollAnswer now[] = {{row.state, song}};
         scriptPolls(now, 1);
         REQUIRE(runPlayerUntilPolls(2));   // the watcher has seen the state
+        CAPTURE(row.inPlayer);
+        if (row.inPlayer >= 0) changePlayerState(row.inPlayer);
         clearPlayerCommands();
         REQUIRE(pressMediaButton(row.button));
         dispatchPlayerMessages();   // the handler posted before it returned

@@ -242,19 +242,6 @@ TEST_CASE("with no notification area every call fails, and the watcher goes on u
                             " | 3:!modify#502:" + nextTip + " | 3:!add" + own + ":" + nextTip);
 }
 
-namespace {
-
-// The version Wine reports to this program, as the plug-in reads it.
-DWORD windowsMajorVersion()
-{
-    typedef LONG(WINAPI * GetVersion)(OSVERSIONINFOW*);
-    OSVERSIONINFOW info = {sizeof info};
-    reinterpret_cast<GetVersion>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")))(&info);
-    return info.dwMajorVersion;
-}
-
-}  // namespace
-
 TEST_CASE("win10: each balloon on a new icon of ours, never the player's; gone at its time, before the next, at quit")
 {
     REQUIRE(windowsMajorVersion() == 10);

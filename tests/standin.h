@@ -23,6 +23,15 @@ static_assert(sizeof(void*) != 4 || (noticeSize == 488 && wideNoticeSize == 936)
 // Settings file of most tests: a short interval keeps them quick.
 const char quickSettings[] = "[zoPipwick]\r\nSleep=100\r\n";
 
+// The version Wine reports to this program, as the plug-in reads it.
+inline DWORD windowsMajorVersion()
+{
+    typedef LONG(WINAPI * GetVersion)(OSVERSIONINFOW*);
+    OSVERSIONINFOW info = {sizeof info};
+    reinterpret_cast<GetVersion>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")))(&info);
+    return info.dwMajorVersion;
+}
+
 // Waits, answering the player's messages, until a thread ends.
 inline bool threadEnds(DWORD threadId)
 {

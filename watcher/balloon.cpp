@@ -8,11 +8,11 @@
 #include "balloon.h"
 #include "../module/module.h"
 #include "../settings/settings.h"
+#include "../system/system.h"
 #include "../text/text.h"
 
 typedef HRESULT(WINAPI* QueryNotificationState)(QUERY_USER_NOTIFICATION_STATE* state);
 typedef HRESULT(CALLBACK* GetDllVersion)(DLLVERSIONINFO* version);
-typedef LONG(WINAPI* GetRealVersion)(OSVERSIONINFOW* version);
 
 static const UINT playerIconId = 502;
 static const UINT ownIconId = 1;             // on our own window: apart from the player's 502 by owner too
@@ -41,16 +41,6 @@ static Function shellFunction(const char* name)
 {
     FARPROC found = GetProcAddress(GetModuleHandleW(L"shell32.dll"), name);
     return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
-}
-
-// The real version: GetVersionEx answers what the player's manifest declares.
-static DWORD windowsMajorVersion()
-{
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
-    GetRealVersion version = reinterpret_cast<GetRealVersion>(reinterpret_cast<void*>(found));
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    return version && version(&info) == 0 ? info.dwMajorVersion : 0;
 }
 
 // From Windows 10 on every balloon becomes a notification, kept in the notification centre until the

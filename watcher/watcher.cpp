@@ -10,6 +10,7 @@
 #include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
+#include "../system/system.h"
 #include "../text/text.h"
 
 enum PlayState : LONG { Stopped = 0, Playing = 1, Paused = 3 };
@@ -286,7 +287,8 @@ static void followOverlaySetting()
     }
     if (overlayTried) return;
     overlayTried = true;
-    if (!openOverlay(pluginRecord.hostWindow)) return;
+    // The controls came with Windows 10: before it there is nothing to load.
+    if (windowsMajorVersion() < 10 || !openOverlay(pluginRecord.hostWindow)) return;
     PlayingFile file = {};
     if (lastState == Playing && lastTitle[0]) showSongInOverlayNow(&file);
     else if (lastState == Paused) showStateInOverlay(Paused);
@@ -314,8 +316,9 @@ DWORD watcherMain()
         else watchNotPlaying(state, again);
         if (recorded) lastState = state;
     }
-    closeOverlay();
+    // Closing the overlay may wait a second for Windows, and quit waits one interval: our icon first.
     endBalloons();
+    closeOverlay();
     if (SUCCEEDED(com)) CoUninitialize();
     return buttonHandlerHeld() ? 1 : 0;
 }
