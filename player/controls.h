@@ -11,9 +11,9 @@
 #include <unknwn.h>
 
 enum class MediaControls {
-    System,            // the real system answers (Wine: "class not registered")
+    System,            // the real system answers (Wine 8: "class not registered"; Wine 10 has its own)
     StandIn,           // the stand-in's controls
-    ActivationFails,   // every activation recorded and refused, as Windows before 8 would
+    ActivationFails,   // every activation recorded and refused, as Windows before 8 would; the default
     Wine10,            // as Wine 10's: a display that refuses thumbnails (E_NOTIMPL) and shcore's stream
                        // functions stubs that raise; here with the stream references too
     NullControls,      // success with nothing: GetForWindow,

@@ -61,6 +61,26 @@ std::string playWithControls(const PollAnswer* script, int count, const char* se
     return balloons();
 }
 
+// Whether this Wine has media controls of its own, asked as the plug-in asks.
+bool systemHasMediaControls()
+{
+    typedef HRESULT(WINAPI * CreateString)(const wchar_t*, UINT32, void**);
+    typedef HRESULT(WINAPI * GetFactory)(void*, REFIID, void**);
+    HMODULE combase = LoadLibraryW(L"combase.dll");
+    auto create = reinterpret_cast<CreateString>(reinterpret_cast<void*>(GetProcAddress(combase, "WindowsCreateString")));
+    auto factoryOf = reinterpret_cast<GetFactory>(reinterpret_cast<void*>(GetProcAddress(combase, "RoGetActivationFactory")));
+    const wchar_t name[] = L"Windows.Media.SystemMediaTransportControls";
+    const IID interop = {0xddb0472d, 0xc911, 0x4a1f, {0x86, 0xd9, 0xdc, 0x3d, 0x71, 0xa9, 0x5f, 0x5a}};
+    void* string = nullptr;
+    IUnknown* factory = nullptr;
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);   // as the watcher's thread is
+    bool present = create && factoryOf && SUCCEEDED(create(name, COUNT(name) - 1, &string)) &&
+                   SUCCEEDED(factoryOf(string, interop, reinterpret_cast<void**>(&factory))) && factory;
+    if (factory) factory->Release();
+    if (SUCCEEDED(com)) CoUninitialize();
+    return present;
+}
+
 const char tagged[] = "Update: type 1 | title Звезда по имени Солнце | artist Кино | album artist Кино | album Группа крови | track 3";
 
 }  // namespace
@@ -191,6 +211,16 @@ TEST_CASE("\"MediaControls\" 0, \"Balloons\" 0, and runtimes that fall short: th
         // The one question, refused: nothing more of the route was tried.
         if (row.controls == MediaControls::Wine10) CHECK(joined(recordedLines("Thumbnail")) == "Thumbnail none (not implemented)\n");
     }
+}
+
+TEST_CASE("the system's own media controls, where this Wine has them: songs, pause, stop and quit as without them")
+{
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePaused, song}, {StatePlaying, kino}, {StateStopped, "Winamp"}};
+    const std::string without = playWithControls(script, COUNT(script), "[zoPipwick]\r\nSleep=100\r\nMediaControls=0\r\n");
+    const char* met = systemHasMediaControls() ? "this Wine has media controls of its own (Wine 10 on): the plug-in used them"
+                                               : "this Wine has no media controls (Wine 8): the plug-in went on without them";
+    MESSAGE(std::string(met));
+    CHECK(playWithControls(script, COUNT(script), quickSettings, MediaControls::System) == without);
 }
 
 // Run under Windows 7 and 10 alike.
