@@ -23,6 +23,7 @@ static UINT commandFor(int button, LONG state)
     case ButtonStop: return Stop;
     case ButtonPlay: return state == Paused ? Pause : state == Playing ? 0u : Play;   // pause resumes
     case ButtonPause: return state == Playing ? Pause : 0u;
+    case ButtonPlayPause: return state == Playing || state == Paused ? Pause : Play;
     }
     return 0;
 }

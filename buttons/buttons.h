@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-// As Windows' media controls number them.
-enum PlayerButton : int { ButtonPlay = 0, ButtonPause = 1, ButtonStop = 2, ButtonNext = 6, ButtonPrevious = 7 };
+// As Windows' media controls number them; the popup's one button for both is the module's own.
+enum PlayerButton : int { ButtonPlay = 0, ButtonPause = 1, ButtonStop = 2, ButtonNext = 6, ButtonPrevious = 7, ButtonPlayPause = 100 };
 
 // The window on the player's thread that decides at each press; made at init when that runs on the
 // player's window thread, as the real player always calls it, and unmade at quit.

@@ -75,12 +75,12 @@ static IWICImagingFactory* imagingFactory()
 
 // The scaled picture's pixels, straight alpha, into a 32-bit top-down DIB whose margins stay zero
 // (transparent), made an icon.
-static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture)
+static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture, int side)
 {
     if (!coverSized(picture)) return nullptr;   // before the scaler reads a pixel
     UINT width = 0, height = 0;
     picture->GetSize(&width, &height);
-    int iconWidth = GetSystemMetrics(SM_CXICON), iconHeight = GetSystemMetrics(SM_CYICON);
+    int iconWidth = side ? side : GetSystemMetrics(SM_CXICON), iconHeight = side ? side : GetSystemMetrics(SM_CYICON);
     if (iconWidth < 1 || iconHeight < 1 || iconWidth > largestIcon || iconHeight > largestIcon) return nullptr;
     RECT place = fittedPlace(static_cast<int>(width), static_cast<int>(height), iconWidth, iconHeight);
 
@@ -137,10 +137,10 @@ static IWICBitmap* embeddedPicture(IWICImagingFactory* factory, const wchar_t* s
     return bitmap;
 }
 
-static HICON embeddedCover(IWICImagingFactory* factory, const wchar_t* songPath)
+static HICON embeddedCover(IWICImagingFactory* factory, const wchar_t* songPath, int side)
 {
-    IWICBitmap* bitmap = embeddedPicture(factory, songPath, GetSystemMetrics(SM_CXICON));
-    HICON icon = bitmap ? iconOf(factory, bitmap) : nullptr;
+    IWICBitmap* bitmap = embeddedPicture(factory, songPath, side ? side : GetSystemMetrics(SM_CXICON));
+    HICON icon = bitmap ? iconOf(factory, bitmap, side) : nullptr;
     release(bitmap);
     return icon;
 }
@@ -172,27 +172,27 @@ static bool picturePath(const wchar_t* songPath, const wchar_t* name, wchar_t* p
 }
 
 // The first picture beside the song that decodes, in the order of pictureNames.
-static HICON pictureBesideSong(IWICImagingFactory* factory, const wchar_t* songPath)
+static HICON pictureBesideSong(IWICImagingFactory* factory, const wchar_t* songPath, int side)
 {
     for (const wchar_t* name : pictureNames) {
         wchar_t path[MAX_PATH];
         if (!picturePath(songPath, name, path)) continue;
         IWICBitmapFrameDecode* frame = openPicture(factory, path);
-        HICON icon = frame ? iconOf(factory, frame) : nullptr;
+        HICON icon = frame ? iconOf(factory, frame, side) : nullptr;
         release(frame);
         if (icon) return icon;
     }
     return nullptr;
 }
 
-HICON loadSongCover(const wchar_t* songPath)
+HICON loadSongCover(const wchar_t* songPath, int side)
 {
     // The shell's item is Vista's: before it, no covers at all.
     if (!createShellItem || !isSongFile(songPath)) return nullptr;
     IWICImagingFactory* factory = imagingFactory();
     if (!factory) return nullptr;
-    HICON icon = embeddedCover(factory, songPath);
-    if (!icon) icon = pictureBesideSong(factory, songPath);
+    HICON icon = embeddedCover(factory, songPath, side);
+    if (!icon) icon = pictureBesideSong(factory, songPath, side);
     release(factory);
     return icon;
 }

@@ -212,6 +212,27 @@ BOOL CALLBACK findBalloon(HWND window, LPARAM found)
     return TRUE;
 }
 
+// Each popup as it shows or changes: its name (heading, line feed, text) and where it stands.
+void printPopup()
+{
+    static wchar_t printed[512];
+    HWND popup = FindWindowW(L"Pipwick popup", nullptr);
+    wchar_t text[512] = L"";
+    if (popup && IsWindowVisible(popup)) GetWindowTextW(popup, text, 512);
+    if (lstrcmpW(text, printed) == 0) return;
+    lstrcpyW(printed, text);
+    if (!text[0]) return;
+    RECT place = {};
+    GetWindowRect(popup, &place);
+    char line[1024];
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, line, sizeof line, nullptr, nullptr);
+    for (char* at = line; *at; ++at) if (*at == '\n' || *at == '\r') *at = '/';
+    printf("[%6.2f s] popup \"%s\" at %ld,%ld %ldx%ld  (player %s: %s)\n", timelineElapsed() / 1000.0, line, place.left, place.top,
+           place.right - place.left, place.bottom - place.top, stateName(currentPlayerState()), currentPlayerTitle());
+    printf("[%6.2f s] popup visible\n", timelineElapsed() / 1000.0);
+    fflush(stdout);
+}
+
 bool balloonVisible()
 {
     bool found = false;
@@ -223,6 +244,10 @@ bool balloonVisible()
 
 int main(int argc, char** argv)
 {
+    // Wine 10 passes on no output of a program started through its explorer: the script follows a file.
+    if (const char* log = getenv("PIPWICK_DEMO_LOG")) {
+        if (freopen(log, "w", stdout)) freopen(log, "a", stderr);
+    }
     const TimelineEvent* playlist = defaultPlaylist;
     int length = defaultLength;
     char settings[256] = "[zoPipwick]\r\nSimple=1\r\n";
@@ -238,6 +263,8 @@ int main(int argc, char** argv)
         if (strcmp(argv[i], "--lines") == 0) { lstrcpyA(settings, "[zoPipwick]\r\nSimple=0\r\n"); continue; }
         if (strcmp(argv[i], "--own-words") == 0) { lstrcatA(settings, ownWords); continue; }
         if (strcmp(argv[i], "--no-icon") == 0) { playerIcon = false; continue; }
+        if (strcmp(argv[i], "--popup") == 0) { lstrcatA(settings, "Popup=1\r\n"); continue; }
+        if (strncmp(argv[i], "--place=", 8) == 0) { snprintf(settings + strlen(settings), 32, "PopupPlace=%d\r\n", atoi(argv[i] + 8)); continue; }
         if (strcmp(argv[i], "--music") == 0 && i + 1 < argc) { playlist = placeSongs(argv[++i]); continue; }
         length = readPlaylist(argv[i]);
         playlist = fileEvents;
@@ -278,6 +305,7 @@ int main(int argc, char** argv)
     bool announced = false;
     while (timelineElapsed() < playlist[length - 1].at) {
         runPlayerFor(100);
+        printPopup();
         if (!announced && shellCallCount() > 0 && balloonVisible()) {
             printf("[%6.2f s] balloon visible\n", timelineElapsed() / 1000.0);
             fflush(stdout);

@@ -5,6 +5,7 @@
 #include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
+#include "../system/system.h"
 
 static const int intervalStep = 100;   // one arrow step of the update interval, in milliseconds
 
@@ -65,6 +66,51 @@ static int chosenFormat()
     return settings.simple ? IDC_FORMAT_SIMPLE : IDC_FORMAT_LINES;
 }
 
+static void addChoice(HWND dialog, int box, const wchar_t* text, LONG value, bool chosen)
+{
+    HWND list = GetDlgItem(dialog, box);
+    LRESULT at = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    if (at < 0) return;
+    SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(at), value);
+    if (chosen) SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+}
+
+// The chosen entry's value; keep where none is chosen (a monitor not there now stays the choice).
+static LONG choiceOf(HWND dialog, int box, LONG keep)
+{
+    HWND list = GetDlgItem(dialog, box);
+    LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    return at < 0 ? keep : static_cast<LONG>(SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+}
+
+static void listPlaces(HWND dialog)
+{
+    for (LONG place = 0; place < popupPlaces; ++place) {
+        wchar_t name[64] = L"";
+        LoadStringW(pluginRecord.moduleInstance, IDS_PLACE_FIRST + place, name, 64);
+        addChoice(dialog, IDC_POPUP_PLACE, name, place, place == settings.popupPlace);
+    }
+}
+
+// Each monitor by its number, its size, and whether it is the primary one.
+static void listMonitors(HWND dialog)
+{
+    HINSTANCE instance = pluginRecord.moduleInstance;
+    wchar_t text[96] = L"", format[64] = L"", primary[32] = L"";
+    LoadStringW(instance, IDS_MONITOR_PLAYERS, text, 96);
+    addChoice(dialog, IDC_POPUP_MONITOR, text, 0, settings.popupMonitor == 0);
+    LoadStringW(instance, IDS_MONITOR, format, 64);
+    LoadStringW(instance, IDS_MONITOR_PRIMARY, primary, 32);
+    for (LONG number = 1; HMONITOR monitor = numberedMonitor(number); ++number) {
+        MONITORINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoW(monitor, &info)) continue;
+        wsprintfW(text, format, number, info.rcMonitor.right - info.rcMonitor.left, info.rcMonitor.bottom - info.rcMonitor.top,
+                  (info.dwFlags & MONITORINFOF_PRIMARY) ? primary : L"");
+        addChoice(dialog, IDC_POPUP_MONITOR, text, number, number == settings.popupMonitor);
+    }
+}
+
 static BOOL onInitDialog(HWND dialog)
 {
     checkBox(dialog, IDC_ENABLED, settings.active);
@@ -79,6 +125,9 @@ static BOOL onInitDialog(HWND dialog)
     checkBox(dialog, IDC_COVER, settings.cover);
     checkBox(dialog, IDC_MEDIA_CONTROLS, settings.mediaControls);
     checkBox(dialog, IDC_BALLOONS, settings.balloons);
+    checkBox(dialog, IDC_POPUP, settings.popup);
+    listPlaces(dialog);
+    listMonitors(dialog);
     return TRUE;
 }
 
@@ -118,6 +167,9 @@ static BOOL onOk(HWND dialog)
     storeSetting(&settings.cover, boxChecked(dialog, IDC_COVER));
     storeSetting(&settings.mediaControls, boxChecked(dialog, IDC_MEDIA_CONTROLS));
     storeSetting(&settings.balloons, boxChecked(dialog, IDC_BALLOONS));
+    storeSetting(&settings.popup, boxChecked(dialog, IDC_POPUP));
+    storeSetting(&settings.popupPlace, choiceOf(dialog, IDC_POPUP_PLACE, settings.popupPlace));
+    storeSetting(&settings.popupMonitor, choiceOf(dialog, IDC_POPUP_MONITOR, settings.popupMonitor));
     EndDialog(dialog, IDOK);
     return TRUE;
 }

@@ -127,6 +127,52 @@ static HMODULE WINAPI recordingLoadLibraryW(const wchar_t* name)
     return LoadLibraryW(name);
 }
 
+static const FakeMonitor* volatile fakeMonitors;
+static volatile int fakeMonitorCount, fakePlayerMonitor;
+
+static HMONITOR fakeMonitor(int index)
+{
+    return reinterpret_cast<HMONITOR>(static_cast<INT_PTR>(0x5000 + index));
+}
+
+static BOOL WINAPI answeringEnumDisplayMonitors(HDC context, const RECT* clip, MONITORENUMPROC each, LPARAM data)
+{
+    if (!fakeMonitors) return EnumDisplayMonitors(context, clip, each, data);
+    for (int i = 0; i < fakeMonitorCount; ++i) {
+        RECT area = fakeMonitors[i].area;
+        if (!each(fakeMonitor(i), nullptr, &area, data)) break;
+    }
+    return TRUE;
+}
+
+static BOOL WINAPI answeringGetMonitorInfoW(HMONITOR monitor, MONITORINFO* info)
+{
+    if (!fakeMonitors) return GetMonitorInfoW(monitor, info);
+    INT_PTR index = reinterpret_cast<INT_PTR>(monitor) - 0x5000;
+    if (index < 0 || index >= fakeMonitorCount || info->cbSize < sizeof(MONITORINFO)) return FALSE;
+    info->rcMonitor = fakeMonitors[index].area;
+    info->rcWork = fakeMonitors[index].work;
+    info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}
+
+static HMONITOR WINAPI answeringMonitorFromWindow(HWND window, DWORD flags)
+{
+    return fakeMonitors ? fakeMonitor(fakePlayerMonitor) : MonitorFromWindow(window, flags);
+}
+
+static HMONITOR WINAPI answeringMonitorFromPoint(POINT point, DWORD flags)
+{
+    return fakeMonitors ? fakeMonitor(0) : MonitorFromPoint(point, flags);
+}
+
+void answerMonitors(const FakeMonitor* monitors, int count, int playerOn)
+{
+    fakeMonitorCount = count;
+    fakePlayerMonitor = playerOn;
+    fakeMonitors = monitors;
+}
+
 static HWND WINAPI answeringGetForegroundWindow()
 {
     return foregroundAnswered ? foregroundWindow : GetForegroundWindow();
@@ -141,11 +187,17 @@ bool answerForPlugin(HMODULE plugin)
     embeddedDelay = nullptr;
     iconsMade = iconsDestroyed = 0;
     librariesLoaded[0] = '\0';
-    answerMediaControls(MediaControls::System);
+    fakeMonitors = nullptr;
+    // Whatever the Wine: none unless a test hands out its own, or asks for the system's.
+    answerMediaControls(MediaControls::ActivationFails);
     answerGlobalHotkeys(GlobalHotkeys::Present);
     return patchImport(plugin, "KERNEL32.dll", "GetProcAddress", reinterpret_cast<const void*>(&answeringGetProcAddress))
         && patchImport(plugin, "KERNEL32.dll", "LoadLibraryW", reinterpret_cast<const void*>(&recordingLoadLibraryW))
         && patchImport(plugin, "USER32.dll", "GetForegroundWindow", reinterpret_cast<const void*>(&answeringGetForegroundWindow))
+        && patchImport(plugin, "USER32.dll", "EnumDisplayMonitors", reinterpret_cast<const void*>(&answeringEnumDisplayMonitors))
+        && patchImport(plugin, "USER32.dll", "GetMonitorInfoW", reinterpret_cast<const void*>(&answeringGetMonitorInfoW))
+        && patchImport(plugin, "USER32.dll", "MonitorFromWindow", reinterpret_cast<const void*>(&answeringMonitorFromWindow))
+        && patchImport(plugin, "USER32.dll", "MonitorFromPoint", reinterpret_cast<const void*>(&answeringMonitorFromPoint))
         && patchImport(plugin, "USER32.dll", "CreateIconIndirect", reinterpret_cast<const void*>(&countedCreateIconIndirect))
         && patchImport(plugin, "USER32.dll", "DestroyIcon", reinterpret_cast<const void*>(&countedDestroyIcon));
 }

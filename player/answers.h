@@ -34,6 +34,13 @@ void delayEmbeddedPicture(HANDLE until);   // answers only once the event is set
 LONG pluginIconsAlive();
 LONG pluginIconsMade();
 
+// Monitors as the test makes them, through the plug-in's imports: each with its work area, the first
+// the primary, the player's window on monitor playerOn (counted from 0). Null: the system's own.
+struct FakeMonitor {
+    RECT area, work;
+};
+void answerMonitors(const FakeMonitor* monitors, int count, int playerOn = 0);
+
 // Each library the plug-in has loaded with LoadLibraryW, by the name it gave, a line each (UTF-8).
 const char* pluginLibraryLoads();
 

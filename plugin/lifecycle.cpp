@@ -5,6 +5,7 @@
 #include "../module/module.h"
 #include "../buttons/buttons.h"
 #include "../hotkey/hotkey.h"
+#include "../popup/popup.h"
 #include "../settings/settings.h"
 #include "../watcher/watcher.h"
 
@@ -82,6 +83,7 @@ int pluginInit()
 {
     readSettings();
     openButtonWindow();
+    allowPopups();
     addShowSongHotkey(showCurrentSong);
     if (settings.active) startWatcher();
     else watcherThread = nullptr;
@@ -95,6 +97,7 @@ void pluginQuit()
     removeShowSongHotkey();
     closeButtonWindow();
     requestStop();
+    endPopups();   // no window of ours outlives the module
     if (watcherThread) waitAnsweringMessages(watcherThread, static_cast<DWORD>(settings.sleep));
     closeHandleOf(&watcherThread);
     closeHandleOf(&droppedWatcher);

@@ -10,6 +10,14 @@
 #define IDS_PAUSED            6
 #define IDS_SAVE_FAILED       7
 #define IDS_HOTKEY_NAME       8
+#define IDS_BUTTON_PREVIOUS   9     // the popup's buttons, by the names screen readers read
+#define IDS_BUTTON_PLAY       10
+#define IDS_BUTTON_PAUSE      11
+#define IDS_BUTTON_NEXT       12
+#define IDS_PLACE_FIRST       20    // 20-25: the popup's places, in the order of "PopupPlace"
+#define IDS_MONITOR_PLAYERS   26    // monitor 0
+#define IDS_MONITOR           27    // "%d: %d × %d%s"
+#define IDS_MONITOR_PRIMARY   28
 
 // Dialog (1000) and its controls (1000-1099).
 #define IDD_OPTIONS           1000
@@ -28,6 +36,9 @@
 #define IDC_TITLE_FORMAT      1012
 #define IDC_MEDIA_CONTROLS    1013
 #define IDC_BALLOONS          1014
+#define IDC_POPUP             1015
+#define IDC_POPUP_PLACE       1016
+#define IDC_POPUP_MONITOR     1017
 
 // Version (1).
 #define IDV_VERSION           1

@@ -154,6 +154,9 @@ static bool writeAllSettings(const wchar_t* path)
     written &= writeText(path, L"TitleFormat", settings.titleFormat);
     written &= writeSetting(path, L"MediaControls", settings.mediaControls);
     written &= writeSetting(path, L"Balloons", settings.balloons);
+    written &= writeSetting(path, L"Popup", settings.popup);
+    written &= writeSetting(path, L"PopupPlace", settings.popupPlace);
+    written &= writeSetting(path, L"PopupMonitor", settings.popupMonitor);
     return written;
 }
 
@@ -203,6 +206,12 @@ void readSettings()
     readText(L"TitleFormat", &settings.titleFormat);
     storeSetting(&settings.mediaControls, readSetting(L"MediaControls", 1));
     storeSetting(&settings.balloons, readSetting(L"Balloons", 1));
+    storeSetting(&settings.popup, readSetting(L"Popup", 0));
+    // A value outside its range, from a hand-edited file, reads as the default.
+    LONG place = readSetting(L"PopupPlace", BottomRight);
+    storeSetting(&settings.popupPlace, place >= 0 && place < popupPlaces ? place : BottomRight);
+    LONG monitor = readSetting(L"PopupMonitor", 0);
+    storeSetting(&settings.popupMonitor, monitor >= 0 ? monitor : 0);
 }
 
 // From now on the per-user file is the one in use, and the one named if it cannot be written either.

@@ -26,7 +26,12 @@ struct Settings {
     SharedText titleFormat;   // "TitleFormat": the balloon's title line the same way, or empty
     volatile LONG mediaControls;  // "MediaControls": Windows' media overlay shows the song when non-zero
     volatile LONG balloons;   // "Balloons": balloons at all when non-zero
+    volatile LONG popup;      // "Popup": a popup of the module's own where a balloon would show, when non-zero
+    volatile LONG popupPlace; // "PopupPlace": where in the work area (PopupPlace below)
+    volatile LONG popupMonitor;   // "PopupMonitor": 0 the player's monitor, n the n-th the system enumerates
 };
+
+enum PopupPlace : LONG { BottomRight, BottomCentre, BottomLeft, TopLeft, TopCentre, TopRight, popupPlaces };
 
 extern Settings settings;
 

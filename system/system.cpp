@@ -49,3 +49,42 @@ void unmakeMessageWindow(HWND window, const wchar_t* className)
     DestroyWindow(window);   // fails from another thread: the window is left to its own
     UnregisterClassW(className, pluginRecord.moduleInstance);   // fails while the window stands
 }
+
+struct MonitorSearch {
+    LONG left;   // how many more to pass
+    HMONITOR found;
+};
+
+static BOOL CALLBACK countMonitor(HMONITOR monitor, HDC, RECT*, LPARAM search)
+{
+    MonitorSearch* looking = reinterpret_cast<MonitorSearch*>(search);
+    if (--looking->left > 0) return TRUE;
+    looking->found = monitor;
+    return FALSE;
+}
+
+HMONITOR numberedMonitor(LONG n)
+{
+    MonitorSearch search = {n, nullptr};
+    if (n >= 1) EnumDisplayMonitors(nullptr, nullptr, countMonitor, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+typedef HRESULT(WINAPI* GetMonitorDpi)(HMONITOR monitor, int kind, UINT* x, UINT* y);
+
+static HMODULE dpiLibrary;     // shcore, once asked for, kept; two threads asking at once only count it twice
+static bool dpiLibraryAsked;
+
+UINT monitorDpi(HMONITOR monitor)
+{
+    if (!dpiLibraryAsked) dpiLibrary = loadSystemLibrary(L"shcore.dll");
+    dpiLibraryAsked = true;
+    FARPROC found = dpiLibrary ? GetProcAddress(dpiLibrary, "GetDpiForMonitor") : nullptr;
+    GetMonitorDpi dpiOf = reinterpret_cast<GetMonitorDpi>(reinterpret_cast<void*>(found));
+    UINT x = 0, y = 0;
+    if (dpiOf && monitor && SUCCEEDED(dpiOf(monitor, 0, &x, &y)) && y >= 48 && y <= 960) return y;   // 0: effective
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi >= 48 && dpi <= 960 ? static_cast<UINT>(dpi) : 96;
+}

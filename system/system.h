@@ -21,4 +21,10 @@ HWND makeMessageWindow(const wchar_t* className, WNDPROC procedure);
 // process), then destroys it and its class where this thread may; what stays calls nothing of ours.
 void unmakeMessageWindow(HWND window, const wchar_t* className);
 
+// The n-th monitor in the order the system enumerates them, counted from 1; null where there is none.
+HMONITOR numberedMonitor(LONG n);
+
+// The monitor's DPI where the system tells it (8.1 on), else the screen's.
+UINT monitorDpi(HMONITOR monitor);
+
 #endif

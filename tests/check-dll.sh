@@ -9,13 +9,15 @@ check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; 
 
 check "PE32 i386 DLL" 'grep -q "file format pei-i386" <<<"$dump" && (( 0x$(sed -n "s/^Characteristics 0x//p" <<<"$dump") & 0x2000 ))'
 check "export directory names Pipwick.dll" 'grep -q "^Name.*Pipwick.dll$" <<<"$dump"'
-check "winampGetGeneralPurposePlugin exported undecorated" 'grep -qE "\] winampGetGeneralPurposePlugin$" <<<"$dump"'
-check "CPipwick::operator= exported under its platform name" 'grep -qF "] ??4CPipwick@@QAEAAV0@ABV0@@Z" <<<"$dump"'
+# An export's line: Debian 12's objdump prints "[   1] name", Debian 13's "[   1] +base[   2]  0001 name".
+entry='^\s*\[ *[0-9]+\] (\+base\[ *[0-9]+\] +[0-9a-f]+ +)?'
+check "winampGetGeneralPurposePlugin exported undecorated" 'grep -qE "${entry}winampGetGeneralPurposePlugin$" <<<"$dump"'
+check "CPipwick::operator= exported under its platform name" 'grep -qE "${entry}\?\?4CPipwick@@QAEAAV0@ABV0@@Z" <<<"$dump"'
 characteristics=$((0x$(sed -n "s/^DllCharacteristics\s*//p" <<<"$dump")))
 check "Windows GUI subsystem" 'grep -qE "^Subsystem\s+00000002" <<<"$dump"'
 check "NO_SEH set, DYNAMIC_BASE and NX_COMPAT kept" '(( (characteristics & 0x540) == 0x540 ))'
 check "no link time stamp" 'grep -qE "^Time/Date\s+Thu Jan  1 00:00:00 1970" <<<"$dump"'
-check "exactly two exports" '[ "$(grep -cE "^\s+\[ *[0-9]+\] [A-Za-z?_]" <<<"$dump")" = 2 ]'
+check "exactly two exports" '[ "$(grep -cE "${entry}[A-Za-z?_][^ ]*$" <<<"$dump")" = 2 ]'
 
 imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr a-z A-Z | sort -u | tr '\n' ' ')
 echo "imports: $imports"
@@ -45,10 +47,21 @@ USER32.DLL!EnableWindow USER32.DLL!EndDialog USER32.DLL!GetClassLongA USER32.DLL
 USER32.DLL!GetSystemMetrics USER32.DLL!GetWindowTextW USER32.DLL!GetWindowThreadProcessId
 USER32.DLL!IsDlgButtonChecked USER32.DLL!IsWindow USER32.DLL!LoadIconA USER32.DLL!LoadStringA USER32.DLL!LoadStringW
 USER32.DLL!MessageBoxW USER32.DLL!MsgWaitForMultipleObjects USER32.DLL!PeekMessageA USER32.DLL!PostMessageW USER32.DLL!RegisterClassW USER32.DLL!UnregisterClassW USER32.DLL!SendMessageA
+GDI32.DLL!CreateFontIndirectW GDI32.DLL!GetDeviceCaps GDI32.DLL!SelectObject GDI32.DLL!SetBkMode GDI32.DLL!SetTextColor
+KERNEL32.DLL!CreateEventW KERNEL32.DLL!ResetEvent KERNEL32.DLL!SetEvent
+USER32.DLL!BeginPaint USER32.DLL!DispatchMessageW USER32.DLL!DrawIconEx USER32.DLL!DrawTextW USER32.DLL!EndPaint
+USER32.DLL!EnumDisplayMonitors USER32.DLL!FillRect USER32.DLL!FrameRect USER32.DLL!GetClientRect USER32.DLL!GetDC
+USER32.DLL!GetMessageW USER32.DLL!GetMonitorInfoW USER32.DLL!GetSysColor USER32.DLL!GetSysColorBrush USER32.DLL!InvalidateRect
+USER32.DLL!IsIconic USER32.DLL!IsWindowVisible USER32.DLL!KillTimer USER32.DLL!LoadCursorW USER32.DLL!MonitorFromPoint
+USER32.DLL!MonitorFromWindow USER32.DLL!MoveWindow USER32.DLL!PeekMessageW USER32.DLL!PostQuitMessage USER32.DLL!ReleaseDC
+USER32.DLL!SendMessageW USER32.DLL!SetForegroundWindow USER32.DLL!SetTimer USER32.DLL!SetWindowPos USER32.DLL!SetWindowTextW
+USER32.DLL!ShowWindow USER32.DLL!ShowWindowAsync USER32.DLL!SystemParametersInfoW USER32.DLL!TrackMouseEvent USER32.DLL!TranslateMessage
 USER32.DLL!SetDlgItemTextW USER32.DLL!SetWindowLongA USER32.DLL!SetWindowLongW USER32.DLL!wsprintfW USER32.DLL!wvsprintfA USER32.DLL!wvsprintfW
 '
-functions=$(awk '/^[[:space:]]*DLL Name:/ { dll = toupper($3) } /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+ +[A-Za-z_]/ && dll { print dll "!" $3 }' <<<"$dump")
-echo "imported functions: $(wc -w <<<"$functions")"
+# An import's line: Debian 12's objdump prints "vma hint name", Debian 13's "vma <none> hint name".
+functions=$(awk '/^[[:space:]]*DLL Name:/ { dll = toupper($3) }
+    /^[[:space:]]+[0-9a-f]+[[:space:]]+(<none>[[:space:]]+)?[0-9a-f]+ +[A-Za-z_]/ && dll { print dll "!" ($2 == "<none>" ? $4 : $3) }' <<<"$dump")
+check "the import table read: $(wc -w <<<"$functions") functions" '[ "$(wc -w <<<"$functions")" -gt 20 ]'
 for function in $functions; do
     check "$function is in Windows 2000" 'grep -qwF "$function" <<<"$windows2000"'
 done

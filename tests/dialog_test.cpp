@@ -259,7 +259,7 @@ TEST_CASE("the sound, background, cover, media-controls and balloons boxes: show
     CHECK(view.balloons);
     CHECK(readTextFile(player.settingsPath()) ==
           "[zoPipwick]\r\nSleep=100\r\nSound=0\r\nActive=1\r\nSimple=1\r\nDuration=10000\r\nBackground=1\r\nCover=0\r\n"
-          "TextFormat=\r\nTitleFormat=\r\nMediaControls=0\r\nBalloons=1\r\n");
+          "TextFormat=\r\nTitleFormat=\r\nMediaControls=0\r\nBalloons=1\r\nPopup=0\r\nPopupPlace=0\r\nPopupMonitor=0\r\n");
     const PollAnswer stopped[] = {{StateStopped, "Winamp"}};
     scriptPolls(stopped, 1);   // the player in front: no balloon
     REQUIRE(runPlayerUntilPolls(2));
@@ -308,7 +308,7 @@ TEST_CASE("\"Custom\" is chosen exactly while \"TextFormat\" is set; OK saves bo
     const std::string russian = "\\u0421\\u0435\\u0439\\u0447\\u0430\\u0441: %title%";
     CHECK(readTextFile(player.settingsPath()) == "[zoPipwick]\r\nSimple=0\r\nSleep=100\r\nTextFormat=\r\nTitleFormat=" +
                                                      russian + "\r\nActive=1\r\nDuration=10000\r\nSound=0\r\nBackground=0\r\nCover=1\r\n"
-                                                     "MediaControls=1\r\nBalloons=1\r\n");
+                                                     "MediaControls=1\r\nBalloons=1\r\nPopup=0\r\nPopupPlace=0\r\nPopupMonitor=0\r\n");
 
     // "Custom" leaves "Simple" as it was; both texts come back after the player restarts.
     configure(player, [&](HWND dialog) {
@@ -525,7 +525,7 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
     std::vector<std::string> english = controls(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     std::vector<std::string> russian = controls(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
     const std::vector<std::string> expected = {
-        "dialog style 80c800c0 size 221,257",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
+        "dialog style 80c800c0 size 221,303",   // WS_POPUP|WS_CAPTION|WS_SYSMENU|DS_MODALFRAME|DS_SETFONT
         "font 8 MS Sans Serif",
         "1 button 50010001 164,7,50,14",
         "2 button 50010000 164,24,50,14",
@@ -550,7 +550,12 @@ TEST_CASE("the template: the same controls and layout in both languages, but thr
         "1009 button 50010003 7,201,207,10",
         "1013 button 50010003 7,214,207,10",
         "1014 button 50010003 7,227,207,10",
-        "-1 static 50000001 7,242,207,8",
+        "1015 button 50010003 7,240,207,10",
+        "-1 static 50020000 17,256,40,8",
+        "1016 combobox 50210003 60,254,154,90",
+        "-1 static 50020000 17,272,40,8",
+        "1017 combobox 50210003 60,270,154,90",
+        "-1 static 50000001 7,288,207,8",
     };
     auto joined = [](const std::vector<std::string>& rows) {
         std::string all;

@@ -11,7 +11,8 @@
 
 // The keys after "Duration" at their defaults, as every write appends them to a section without them.
 const std::string defaultOptionKeys =
-    "Sound=0\r\nBackground=0\r\nCover=1\r\nTextFormat=\r\nTitleFormat=\r\nMediaControls=1\r\nBalloons=1\r\n";
+    "Sound=0\r\nBackground=0\r\nCover=1\r\nTextFormat=\r\nTitleFormat=\r\nMediaControls=1\r\nBalloons=1\r\n"
+    "Popup=0\r\nPopupPlace=0\r\nPopupMonitor=0\r\n";
 
 inline std::string utf8(const wchar_t* text)
 {

@@ -23,6 +23,7 @@ std::string scratchIni(const char* tag)
 void setAll(LONG active, LONG simple, LONG sleep, LONG duration, LONG sound = 0, LONG background = 0, LONG cover = 1)
 {
     settings.mediaControls = settings.balloons = 1;
+    settings.popup = settings.popupPlace = settings.popupMonitor = 0;
     settings.active = active;
     settings.simple = simple;
     settings.sleep = sleep;
@@ -46,6 +47,9 @@ TEST_CASE("with no settings file: enabled, one-line tips, 500 ms interval, 10 s 
     CHECK(settings.sound == 0);
     CHECK(settings.background == 0);
     CHECK(settings.cover == 1);
+    CHECK(settings.popup == 0);
+    CHECK(settings.popupPlace == 0);
+    CHECK(settings.popupMonitor == 0);
 }
 
 TEST_CASE("a hand-edited file: other sections ignored, values used as read, no usable interval means 500")
@@ -76,6 +80,29 @@ TEST_CASE("a hand-edited file: other sections ignored, values used as read, no u
     }
 }
 
+TEST_CASE("the popup's place and monitor: each in its range as read, anything else the default")
+{
+    std::string path = scratchIni("popup");
+    struct Row {
+        const char* lines;
+        LONG popup, place, monitor;
+    };
+    const Row rows[] = {
+        {"Popup=1\r\nPopupPlace=5\r\nPopupMonitor=3\r\n", 1, 5, 3},
+        {"Popup=1\r\nPopupPlace=3\r\nPopupMonitor=99\r\n", 1, 3, 99},   // no such monitor now: chosen at show
+        {"PopupPlace=6\r\nPopupMonitor=-1\r\n", 0, 0, 0},
+        {"PopupPlace=-1\r\nPopupMonitor=left\r\n", 0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.lines);
+        writeTextFile(path, std::string("[zoPipwick]\r\n") + row.lines);
+        readSettings();
+        CHECK(settings.popup == row.popup);
+        CHECK(settings.popupPlace == row.place);
+        CHECK(settings.popupMonitor == row.monitor);
+    }
+}
+
 TEST_CASE("writing: a new file holds the section and every key in its order, nothing else")
 {
     std::string path = scratchIni("new");
@@ -83,7 +110,7 @@ TEST_CASE("writing: a new file holds the section and every key in its order, not
     writeSettings();
     CHECK(readTextFile(path) ==
           "[zoPipwick]\r\nActive=1\r\nSimple=0\r\nSleep=2500\r\nDuration=7000\r\nSound=1\r\nBackground=0\r\nCover=0\r\n"
-          "TextFormat=\r\nTitleFormat=\r\nMediaControls=1\r\nBalloons=1\r\n");
+          "TextFormat=\r\nTitleFormat=\r\nMediaControls=1\r\nBalloons=1\r\nPopup=0\r\nPopupPlace=0\r\nPopupMonitor=0\r\n");
 
     // Rewriting keeps the order, replaces the values in place and leaves other sections alone.
     writeTextFile(path, "[Mine]\r\nkeep=this\r\n[zoPipwick]\r\nDuration=1\r\nActive=1\r\n");
@@ -119,7 +146,7 @@ TEST_CASE("formats in any script go into the file in ASCII and come back whole; 
         REQUIRE(writeSettings());
         CHECK(readTextFile(path) == std::string("[zoPipwick]\r\nActive=1\r\nSimple=1\r\nSleep=500\r\nDuration=10000\r\n"
                                                 "Sound=0\r\nBackground=0\r\nCover=1\r\nTextFormat=") +
-                                        row.stored + "\r\nTitleFormat=" + row.stored + "\r\nMediaControls=1\r\nBalloons=1\r\n");
+                                        row.stored + "\r\nTitleFormat=" + row.stored + "\r\nMediaControls=1\r\nBalloons=1\r\nPopup=0\r\nPopupPlace=0\r\nPopupMonitor=0\r\n");
         storeText(&settings.textFormat, L"x");
         storeText(&settings.titleFormat, L"x");
         readSettings();

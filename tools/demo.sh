@@ -4,8 +4,10 @@
 # raised; saves a picture of the first one to build/demo/balloon.png. The built-in playlist's songs lie in
 # build/demo/music, two of them with a cover beside them, made here with ImageMagick; the first cover
 # the plug-in hands to the shell is shown beside that balloon in build/demo/balloon-cover.png.
-#   tools/demo.sh [playlist-file] [--lines] [--own-words] [--no-icon]
+#   tools/demo.sh [playlist-file] [--lines] [--own-words] [--no-icon] [--popup [--place=N]]
 # --no-icon: the player shows no notification-area icon (its default), so the plug-in shows its own.
+# --popup: the plug-in's own popup instead of balloons, at "PopupPlace" N (0 bottom right ... 5 top
+# right); PIPWICK_SHOT=2 photographs the second balloon or popup instead of the first.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
@@ -32,12 +34,13 @@ export PIPWICK_COVER_PICTURE="$top/build/demo/cover.bmp"
 rm -f "$PIPWICK_PICTURE" "$PIPWICK_COVER_PICTURE"
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     log=$(mktemp)
-    "$0/tools/wine-run.sh" explorer /desktop=shell,800x600 "$0/'"$pipwick_build"'/demo/demo.exe" "$@" >"$log" 2>/dev/null &
+    PIPWICK_DEMO_LOG="Z:${log//\//\\}" "$0/tools/wine-run.sh" explorer /desktop=shell,800x600 \
+        "$0/'"$pipwick_build"'/demo/demo.exe" "$@" >/dev/null 2>&1 &
     demo=$!
     shown=0
     tail -f "$log" --pid=$demo &
     while kill -0 $demo 2>/dev/null; do
-        if [ $shown = 0 ] && grep -q "balloon visible" "$log"; then
+        if [ $shown = 0 ] && [ "$(grep -c "] [a-z]* visible" "$log")" -ge "${PIPWICK_SHOT:-1}" ]; then
             sleep 0.3; import -window root "$PIPWICK_PICTURE" && shown=1
         fi
         sleep 0.2

@@ -7,6 +7,7 @@
 #include "../cover/cover.h"
 #include "../format/format.h"
 #include "../overlay/overlay.h"
+#include "../popup/popup.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
@@ -200,6 +201,19 @@ static void showSongInOverlayNow(PlayingFile* file)
     showStateInOverlay(Playing);
 }
 
+// The balloon, or the popup where the user chose it: the same heading and text, under the same rules.
+static void announce(HICON picture, LONG state)
+{
+    if (!settings.popup) {
+        showBalloon(wideText, picture);
+        return;
+    }
+    wchar_t text[sizeof wideBalloonNotice.szInfo / sizeof wideBalloonNotice.szInfo[0]];
+    if (wideText) lstrcpyW(text, wideBalloonNotice.szInfo);
+    else widenText(text, sizeof text / sizeof text[0], balloonNotice.szInfo);
+    showPopup(wideBalloonNotice.szInfoTitle, text, state, picture);
+}
+
 // Its words and its cover come from the song's file, when they are wanted.
 static void showSongBalloon(PlayingFile* file)
 {
@@ -210,25 +224,25 @@ static void showSongBalloon(PlayingFile* file)
     bool cover = settings.cover != 0;
     const wchar_t* path = cover || textFormat[0] || titleFormat[0] ? playingSongFile(file) : nullptr;
     if (path) composeOwnWords(path, textFormat, titleFormat);
-    HICON picture = path && cover ? loadSongCover(path) : nullptr;
+    HICON picture = path && cover ? loadSongCover(path, settings.popup ? popupCoverSide() : 0) : nullptr;
     // The player's formatting, or a cover read from a slow share, may outlast quit's wait: no balloon
     // after quit.
     if (stopRequested) {
         if (picture) DestroyIcon(picture);
         return;
     }
-    showBalloon(wideText, picture);
+    announce(picture, Playing);
 }
 
 // A balloon the user cannot see now would be shown long after its song: the change counts as handled
 // all the same, and the next one raises the next balloon. file: the song's, null for a state's.
 // asked: the user asked for it, with balloons off or the player in front too.
-static void showComposedBalloon(PlayingFile* file, bool asked = false)
+static void showComposedBalloon(PlayingFile* file, LONG state, bool asked = false)
 {
     if ((!settings.balloons && !asked) || !balloonWelcomeNow(asked)) return;
     composeTitle(nullptr);
     if (file) showSongBalloon(file);
-    else showBalloon(wideText, nullptr);
+    else announce(nullptr, state);
 }
 
 // The balloon of the song that plays on: recomposed from its title, as nothing else may have been
@@ -237,7 +251,7 @@ static void showPlayingSongAgain(wchar_t* title)
 {
     if (!composeSongText(title)) return;
     PlayingFile file = {};
-    showComposedBalloon(&file, true);
+    showComposedBalloon(&file, Playing, true);
 }
 
 // A playing cycle; returns whether its state is recorded. again: the user asked to see the song.
@@ -255,7 +269,7 @@ static bool watchPlaying(wchar_t* title, int size, bool again)
     if (!sameText(title, lastTitle)) return false;
     PlayingFile file = {};
     showSongInOverlayNow(&file);
-    showComposedBalloon(&file);
+    showComposedBalloon(&file, Playing);
     return true;
 }
 
@@ -264,13 +278,13 @@ static void watchNotPlaying(LONG state, bool again)
     if (state == lastState) {
         if (!again || state != Paused) return;
         composeStateText(IDS_PAUSED);
-        showComposedBalloon(nullptr, true);
+        showComposedBalloon(nullptr, Paused, true);
         return;
     }
     lastTitle[0] = L'\0';   // the same song shows again when playback resumes
     showStateInOverlay(state);
     composeStateText(state == Paused ? IDS_PAUSED : IDS_STOPPED);
-    showComposedBalloon(nullptr);
+    showComposedBalloon(nullptr, state);
 }
 
 // "MediaControls" as it stands now: the controls are taken as the watcher starts, and at the first

@@ -1,0 +1,404 @@
+// The popup window and its thread. Topmost, never active, no taskbar button; one at most, refilled in
+// place for each new song. Sizes follow the monitor's DPI; a monitor that is gone gives way to the
+// primary one, so the popup is never off-screen.
+#include <windows.h>
+#include "popup.h"
+#include "../buttons/buttons.h"
+#include "../module/module.h"
+#include "../resources/resource.h"
+#include "../settings/settings.h"
+#include "../system/system.h"
+
+typedef BOOL(WINAPI* PlaySoundFunction)(const wchar_t* sound, HMODULE module, DWORD flags);
+
+enum PlayState : LONG { Playing = 1, Paused = 3 };
+enum PopupLife : LONG { NotStarted, Running, Ended };
+enum ButtonId : int { PreviousId = 1, PlayPauseId, NextId };
+
+static const wchar_t windowClass[] = L"Pipwick popup";
+static const UINT showContent = WM_APP;        // lParam: the Content to show
+static const UINT_PTR hideTimer = 1;
+static const DWORD shortestStay = 5000;        // "Duration" 0 or less
+static const DWORD startWait = 2000;           // how long a first popup waits for its thread
+static const DWORD endWait = 2000;             // how long quit waits for it
+static const int coverSideAt96 = 64, marginAt96 = 10, gapAt96 = 8, buttonHeightAt96 = 24, buttonWidthAt96 = 84;
+
+struct Content {
+    wchar_t heading[64];
+    wchar_t text[256];
+    LONG state;
+    HICON cover;
+};
+
+static volatile LONG life;             // a PopupLife
+static HANDLE volatile popupThread;    // while it runs
+static HWND volatile popupWindow;      // made by that thread
+static HANDLE windowReady;             // set once the thread has its window, or has given up
+
+// Only the popup's thread touches these.
+static Content shown;
+static HWND buttons[3];
+static HWND owner;                     // hidden
+static HFONT textFont, headingFont;
+static int coverSide, margin, gap;
+static bool pointerInside;
+
+static int scaled(int size, UINT dpi)
+{
+    return MulDiv(size, static_cast<int>(dpi), 96);
+}
+
+// The monitor the user chose, while it is there; else the primary.
+static HMONITOR chosenMonitor()
+{
+    LONG number = settings.popupMonitor;
+    HMONITOR monitor = number > 0 ? numberedMonitor(number) : MonitorFromWindow(pluginRecord.hostWindow, MONITOR_DEFAULTTONULL);
+    if (!monitor) monitor = MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    return monitor;
+}
+
+static RECT workAreaOf(HMONITOR monitor)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcWork;
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+int popupCoverSide()
+{
+    return scaled(coverSideAt96, monitorDpi(chosenMonitor()));
+}
+
+// The system's message font at the monitor's DPI, and its bold form for the heading.
+static void makeFonts(UINT dpi)
+{
+    if (textFont) DeleteObject(textFont);
+    if (headingFont) DeleteObject(headingFont);
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = FIELD_OFFSET(NONCLIENTMETRICSW, iPaddedBorderWidth);   // the size Windows 2000 and XP take
+    LOGFONTW font = {};
+    font.lfHeight = -12;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(font.lfFaceName, L"MS Shell Dlg 2");
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) font = metrics.lfMessageFont;
+    font.lfCharSet = DEFAULT_CHARSET;   // any script, through the system's font linking
+    HDC screen = GetDC(nullptr);
+    int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi > 0 ? systemDpi : 96);
+    textFont = CreateFontIndirectW(&font);
+    font.lfWeight = FW_BOLD;
+    headingFont = CreateFontIndirectW(&font);
+}
+
+// The text's lines, a line feed apart (a carriage return before it is passed over).
+static int nextLine(const wchar_t* text, int from, int* length)
+{
+    int end = from;
+    while (text[end] && text[end] != L'\n') ++end;
+    *length = end - from;
+    if (*length > 0 && text[end - 1] == L'\r') --*length;
+    return text[end] ? end + 1 : -1;
+}
+
+static SIZE measured(HDC context, HFONT font, const wchar_t* text, int length)
+{
+    SelectObject(context, font);
+    RECT box = {0, 0, 0, 0};
+    DrawTextW(context, length ? text : L" ", length ? length : 1, &box, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    return {box.right - box.left, box.bottom - box.top};
+}
+
+// Width and height of the heading and the text's lines, each line at most maxWidth wide.
+static SIZE textBlock(HDC context, int maxWidth, int* lineHeight, int* headingHeight)
+{
+    SIZE heading = measured(context, headingFont, shown.heading, lstrlenW(shown.heading));
+    SIZE block = {heading.cx, heading.cy};
+    *headingHeight = heading.cy;
+    *lineHeight = 0;
+    for (int at = 0, length; at >= 0;) {
+        int line = at;
+        at = nextLine(shown.text, line, &length);
+        SIZE size = measured(context, textFont, shown.text + line, length);
+        if (size.cx > block.cx) block.cx = size.cx;
+        block.cy += size.cy;
+        *lineHeight = size.cy;
+    }
+    if (block.cx > maxWidth) block.cx = maxWidth;
+    return block;
+}
+
+static int placedOnAxis(int start, int end, int size, int margin, int where)   // where: 0 start, 1 centre, 2 end
+{
+    int room = end - start;
+    int at = where == 0 ? start + margin : where == 1 ? start + (room - size) / 2 : end - margin - size;
+    if (at + size > end) at = end - size;
+    return at < start ? start : at;
+}
+
+static int buttonWidth, buttonHeight;
+
+// Size and place for what is shown now, on the chosen monitor; never outside its work area.
+static void placePopup(HWND window)
+{
+    HMONITOR monitor = chosenMonitor();
+    UINT dpi = monitorDpi(monitor);
+    RECT work = workAreaOf(monitor);
+    makeFonts(dpi);
+    margin = scaled(marginAt96, dpi);
+    gap = scaled(gapAt96, dpi);
+    coverSide = shown.cover ? scaled(coverSideAt96, dpi) : 0;
+    buttonHeight = scaled(buttonHeightAt96, dpi);
+    buttonWidth = scaled(buttonWidthAt96, dpi);
+    int widest = (work.right - work.left) / 3;   // the popup at most a third of the work area
+    int besideText = 2 * margin + (coverSide ? coverSide + gap : 0);
+    HDC context = GetDC(window);
+    int lineHeight, headingHeight;
+    SIZE block = textBlock(context, widest - besideText > 1 ? widest - besideText : 1, &lineHeight, &headingHeight);
+    ReleaseDC(window, context);
+    int width = besideText + block.cx;
+    int buttonsWidth = 3 * buttonWidth + 2 * gap + 2 * margin;
+    if (width < buttonsWidth) width = buttonsWidth;
+    int height = 2 * margin + (block.cy > coverSide ? block.cy : coverSide) + gap + buttonHeight;
+    LONG place = settings.popupPlace;
+    static const int across[popupPlaces] = {2, 1, 0, 0, 1, 2}, down[popupPlaces] = {2, 2, 2, 0, 0, 0};
+    int x = placedOnAxis(work.left, work.right, width, margin, across[place]);
+    int y = placedOnAxis(work.top, work.bottom, height, margin, down[place]);
+    SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(textFont), FALSE);
+        MoveWindow(buttons[i], margin + i * (buttonWidth + gap), height - margin - buttonHeight, buttonWidth, buttonHeight, TRUE);
+    }
+}
+
+static void paintPopup(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC context = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(context, &client, GetSysColorBrush(COLOR_INFOBK));
+    FrameRect(context, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
+    if (shown.cover) DrawIconEx(context, margin, margin, shown.cover, coverSide, coverSide, 0, nullptr, DI_NORMAL);
+    SetBkMode(context, TRANSPARENT);
+    SetTextColor(context, GetSysColor(COLOR_INFOTEXT));
+    const UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+    int left = margin + (coverSide ? coverSide + gap : 0);
+    RECT line = {left, margin, client.right - margin, margin};
+    SelectObject(context, headingFont);
+    line.bottom = line.top + measured(context, headingFont, shown.heading, lstrlenW(shown.heading)).cy;
+    DrawTextW(context, shown.heading, -1, &line, format);
+    for (int at = 0, length; at >= 0;) {
+        int start = at;
+        at = nextLine(shown.text, start, &length);
+        line.top = line.bottom;
+        line.bottom = line.top + measured(context, textFont, shown.text + start, length).cy;
+        DrawTextW(context, shown.text + start, length, &line, format);
+    }
+    EndPaint(window, &paint);
+}
+
+static void playNotificationSound()
+{
+    static HMODULE winmm;
+    if (!winmm) winmm = loadSystemLibrary(L"winmm.dll");
+    FARPROC found = winmm ? GetProcAddress(winmm, "PlaySoundW") : nullptr;
+    PlaySoundFunction play = reinterpret_cast<PlaySoundFunction>(reinterpret_cast<void*>(found));
+    const DWORD flags = 0x10000 | 0x1 | 0x2;   // SND_ALIAS | SND_ASYNC | SND_NODEFAULT
+    if (play && !play(L"Notification.Default", nullptr, flags)) play(L"SystemAsterisk", nullptr, flags);
+}
+
+static DWORD stayTime()
+{
+    LONG duration = settings.duration;
+    return duration > 0 ? static_cast<DWORD>(duration) : shortestStay;
+}
+
+static void hidePopup(HWND window)
+{
+    KillTimer(window, hideTimer);
+    ShowWindow(window, SW_HIDE);
+}
+
+// The window text is what screen readers read: the heading, a line feed, the text.
+static void takeContent(HWND window, const Content* content)
+{
+    if (shown.cover && shown.cover != content->cover) DestroyIcon(shown.cover);
+    shown = *content;
+    wchar_t spoken[sizeof shown.heading / sizeof shown.heading[0] + 1 + sizeof shown.text / sizeof shown.text[0]];
+    lstrcpyW(spoken, shown.heading);
+    lstrcatW(spoken, L"\n");
+    lstrcatW(spoken, shown.text);
+    SetWindowTextW(window, spoken);
+    wchar_t name[32];
+    LoadStringW(pluginRecord.moduleInstance, shown.state == Playing ? IDS_BUTTON_PAUSE : IDS_BUTTON_PLAY, name, 32);
+    SetWindowTextW(buttons[1], name);
+    placePopup(window);
+    InvalidateRect(window, nullptr, TRUE);
+    if (!pointerInside) SetTimer(window, hideTimer, stayTime(), nullptr);
+    if (settings.sound) playNotificationSound();
+}
+
+static void bringPlayerForward(HWND window)
+{
+    HWND player = pluginRecord.hostWindow;
+    hidePopup(window);
+    if (IsIconic(player)) ShowWindowAsync(player, SW_RESTORE);   // never waits on the player's thread
+    SetForegroundWindow(player);
+}
+
+// It stays while the pointer rests on it, and its full time after the pointer leaves.
+static void notePointer(HWND window, bool inside)
+{
+    if (inside == pointerInside) return;
+    pointerInside = inside;
+    if (inside) {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+        TrackMouseEvent(&track);
+        KillTimer(window, hideTimer);
+    } else if (IsWindowVisible(window)) {
+        SetTimer(window, hideTimer, stayTime(), nullptr);
+    }
+}
+
+static void pressButton(int id)
+{
+    static const int pressed[] = {ButtonPrevious, ButtonPlayPause, ButtonNext};
+    if (id >= PreviousId && id <= NextId) pressPlayerButton(pressed[id - PreviousId], shown.state);
+}
+
+static LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case showContent: takeContent(window, reinterpret_cast<const Content*>(lParam)); return 1;
+    case WM_PAINT: paintPopup(window); return 0;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_MOUSEMOVE: notePointer(window, true); return 0;
+    case WM_MOUSELEAVE: notePointer(window, false); return 0;
+    case WM_LBUTTONUP: bringPlayerForward(window); return 0;
+    case WM_RBUTTONUP: hidePopup(window); return 0;
+    case WM_TIMER: if (wParam == hideTimer) hidePopup(window); return 0;
+    case WM_COMMAND: pressButton(LOWORD(wParam)); return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+static HWND makePopupWindow()
+{
+    HINSTANCE instance = pluginRecord.moduleInstance;
+    WNDCLASSW description = {};
+    description.lpfnWndProc = popupProc;
+    description.hInstance = instance;
+    description.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));   // IDC_HAND: a click does something
+    description.lpszClassName = windowClass;
+    if (!RegisterClassW(&description)) return nullptr;
+    // A window owned by a hidden one never has a taskbar button, whatever the shell (Wine's shows one
+    // for a tool window of its own).
+    owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, windowClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                  owner, nullptr, instance, nullptr);
+    if (!window) {
+        if (owner) DestroyWindow(owner);
+        owner = nullptr;
+        UnregisterClassW(windowClass, instance);
+        return nullptr;
+    }
+    static const UINT names[] = {IDS_BUTTON_PREVIOUS, IDS_BUTTON_PLAY, IDS_BUTTON_NEXT};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t name[32];
+        LoadStringW(instance, names[i], name, 32);
+        buttons[i] = CreateWindowExW(0, L"BUTTON", name, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0, window,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(PreviousId + i)), instance, nullptr);
+    }
+    return window;
+}
+
+static void forgetShown()
+{
+    if (shown.cover) DestroyIcon(shown.cover);
+    shown = {};
+    pointerInside = false;
+    if (textFont) DeleteObject(textFont);
+    if (headingFont) DeleteObject(headingFont);
+    textFont = headingFont = nullptr;
+}
+
+// The thread holds its own reference on the module, so that its last instructions run in mapped code.
+static DWORD WINAPI runPopups(LPVOID module)
+{
+    HWND window = life == Running ? makePopupWindow() : nullptr;
+    popupWindow = window;
+    SetEvent(windowReady);
+    MSG message;
+    while (window && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    popupWindow = nullptr;
+    if (window && IsWindow(window)) DestroyWindow(window);
+    if (owner) DestroyWindow(owner);
+    owner = nullptr;
+    if (window) UnregisterClassW(windowClass, pluginRecord.moduleInstance);
+    forgetShown();
+    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
+    return 0;
+}
+
+static bool startPopups()
+{
+    if (InterlockedCompareExchange(&life, Running, NotStarted) != NotStarted) return life == Running && popupWindow;
+    if (!windowReady) windowReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HMODULE module = windowReady && modulePath[0] ? LoadLibraryW(modulePath) : nullptr;
+    HANDLE thread = module ? CreateThread(nullptr, 0, runPopups, module, 0, nullptr) : nullptr;
+    if (!thread) {
+        if (module) FreeLibrary(module);
+        InterlockedExchange(&life, NotStarted);
+        return false;
+    }
+    popupThread = thread;
+    WaitForSingleObject(windowReady, startWait);
+    return popupWindow != nullptr;
+}
+
+void showPopup(const wchar_t* heading, const wchar_t* text, LONG playState, HICON cover)
+{
+    Content content = {};
+    lstrcpynW(content.heading, heading, sizeof content.heading / sizeof content.heading[0]);
+    lstrcpynW(content.text, text, sizeof content.text / sizeof content.text[0]);
+    content.state = playState;
+    content.cover = cover;
+    // The popup's thread answers at once and sends nobody anything: the watcher's wait is short. (A
+    // time-out would leave the message to be taken later, with the content gone.)
+    HWND window = life != Ended && startPopups() ? popupWindow : nullptr;
+    if (!window || !SendMessageW(window, showContent, 0, reinterpret_cast<LPARAM>(&content))) {
+        if (cover) DestroyIcon(cover);
+    }
+}
+
+void allowPopups()
+{
+    if (life == Ended && !popupThread) InterlockedExchange(&life, NotStarted);
+}
+
+// The player's thread waits here for the popup's, which never waits on it; sent messages still go through.
+void endPopups()
+{
+    InterlockedExchange(&life, Ended);
+    HANDLE thread = popupThread;
+    if (!thread) return;
+    if (popupWindow) PostMessageW(popupWindow, WM_CLOSE, 0, 0);
+    DWORD start = GetTickCount();
+    for (DWORD waited = 0; waited < endWait; waited = GetTickCount() - start) {
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, endWait - waited, QS_SENDMESSAGE) != WAIT_OBJECT_0 + 1) break;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(thread);
+    popupThread = nullptr;
+    ResetEvent(windowReady);
+}

@@ -1,0 +1,214 @@
+// The popup of the plug-in's own, in place of the balloon: what it is and says, where it goes on
+// which monitor, what its clicks and buttons do, when it does not show, and that quit takes it away.
+#include "standin.h"
+#include <vector>
+
+namespace {
+
+const char song[] = "12. Some Artist - Some Song - Winamp";
+const char nextSong[] = "13. Other Artist - Other Song - Winamp";
+const char popupSettings[] = "[zoPipwick]\r\nSleep=100\r\nPopup=1\r\n";
+
+// Tests run side by side on one display: only this process's popups count.
+bool ofThisProcess(HWND window)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
+
+HWND findPopup()
+{
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"Pipwick popup", nullptr));)
+        if (ofThisProcess(window)) return window;
+    return nullptr;
+}
+
+std::string textOf(HWND window)
+{
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return utf8(text);
+}
+
+std::string childTexts(HWND window)
+{
+    std::string all;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) all += textOf(child) + "|";
+    return all;
+}
+
+int popupsOfThisProcess()
+{
+    int count = 0;
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"Pipwick popup", nullptr));) count += ofThisProcess(window);
+    return count;
+}
+
+HWND button(HWND popup, const char* name)
+{
+    for (HWND child = GetWindow(popup, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (textOf(child) == name) return child;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_CASE("the popup: topmost, never active, no taskbar button; the heading and text as its name; one at most; no balloon")
+{
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, nextSong}, {StatePaused, nextSong}};
+    StandInPlayer player(popupSettings);
+    player.init(script, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    HWND popup = findPopup();
+    REQUIRE(popup);
+    CHECK(IsWindowVisible(popup));
+    LONG extended = GetWindowLongW(popup, GWL_EXSTYLE);
+    CHECK((extended & (WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW)) == (WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW));
+    CHECK((extended & WS_EX_APPWINDOW) == 0);
+    CHECK(GetForegroundWindow() != popup);
+    CHECK(textOf(popup) == "Winamp\n Some Artist - Some Song");
+    CHECK(childTexts(popup) == "Previous|Pause|Next|");
+    scriptPolls(script + 1, 2);
+    REQUIRE(runPlayerUntilPolls(3));
+    CHECK(popupsOfThisProcess() == 1);
+    CHECK(findPopup() == popup);   // refilled in place
+    CHECK(textOf(popup) == "Winamp\nPlayback paused.");
+    CHECK(childTexts(popup) == "Previous|Play|Next|");
+    player.quit();
+    CHECK(balloons() == "");   // no balloon, and no icon of ours
+}
+
+TEST_CASE("ru: the popup's buttons by their Russian names")
+{
+    const PollAnswer script[] = {{StatePlaying, song}};
+    StandInPlayer player(popupSettings);
+    player.init(script, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    REQUIRE(findPopup());
+    CHECK(childTexts(findPopup()) == "Предыдущая|Пауза|Следующая|");
+    player.quit();
+}
+
+TEST_CASE("each place inside the work area of the chosen monitor, and the primary one's when that monitor is gone")
+{
+    const FakeMonitor monitors[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}}, {{1024, -200, 2944, 880}, {1024, -160, 2944, 880}}};
+    struct Row {
+        int place, monitor;   // as in the settings
+        int on;               // the monitor whose work area holds it
+        int across, down;     // 0 at the start (left, top), 1 centred, 2 at the end
+    };
+    const Row rows[] = {
+        {0, 2, 1, 2, 2}, {1, 2, 1, 1, 2}, {2, 2, 1, 0, 2}, {3, 2, 1, 0, 0}, {4, 2, 1, 1, 0}, {5, 2, 1, 2, 0},
+        {3, 0, 1, 0, 0},   // the player's monitor
+        {5, 1, 0, 2, 0},
+        {0, 3, 0, 2, 2},   // unplugged: the primary
+    };
+    const PollAnswer script[] = {{StatePlaying, song}};
+    for (const Row& row : rows) {
+        CAPTURE(row.place);
+        CAPTURE(row.monitor);
+        char settings[128];
+        snprintf(settings, sizeof settings, "%sPopupPlace=%d\r\nPopupMonitor=%d\r\n", popupSettings, row.place, row.monitor);
+        StandInPlayer player(settings);
+        answerMonitors(monitors, 2, 1);
+        player.init(script, 1);
+        REQUIRE(runPlayerUntilPolls(2));
+        RECT shown = {}, work = monitors[row.on].work;
+        REQUIRE(GetWindowRect(findPopup(), &shown));
+        player.quit();
+        CHECK(shown.left >= work.left);
+        CHECK(shown.right <= work.right);
+        CHECK(shown.top >= work.top);
+        CHECK(shown.bottom <= work.bottom);
+        CHECK(shown.right - shown.left <= (work.right - work.left) / 3);
+        auto side = [](LONG low, LONG high, LONG start, LONG end) {
+            LONG before = low - start, after = end - high;
+            return before < after - 2 ? 0 : after < before - 2 ? 2 : 1;
+        };
+        CHECK(side(shown.left, shown.right, work.left, work.right) == row.across);
+        CHECK(side(shown.top, shown.bottom, work.top, work.bottom) == row.down);
+    }
+}
+
+TEST_CASE("a click brings the player forward, restored, and takes the popup down; a right-click takes it down")
+{
+    const PollAnswer script[] = {{StatePlaying, song}, {StatePlaying, nextSong}};
+    StandInPlayer player(popupSettings);
+    ShowWindow(player.window, SW_MINIMIZE);
+    player.init(script, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    HWND popup = findPopup();
+    REQUIRE(popup);
+    SendMessageW(popup, WM_RBUTTONUP, 0, 0);
+    CHECK(!IsWindowVisible(popup));
+    CHECK(IsIconic(player.window));
+    scriptPolls(script + 1, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    CHECK(IsWindowVisible(popup));
+    SendMessageW(popup, WM_LBUTTONUP, 0, 0);
+    CHECK(!IsWindowVisible(popup));
+    dispatchPlayerMessages();   // the restore was posted, never waited for
+    CHECK(!IsIconic(player.window));
+    player.quit();
+}
+
+TEST_CASE("the three buttons send the player's commands for its state at the press")
+{
+    struct Row {
+        const char* name;
+        int inPlayer;   // the state the user set in the player since the last poll, or -1
+        const char* command;
+    };
+    const Row rows[] = {{"Previous", -1, "40044 "}, {"Pause", -1, "40046 "}, {"Pause", StatePaused, "40046 "},
+                        {"Pause", StateStopped, "40045 "}, {"Next", -1, "40048 "}};
+    const PollAnswer script[] = {{StatePlaying, song}};
+    StandInPlayer player("[zoPipwick]\r\nSleep=1000\r\nPopup=1\r\nDuration=30000\r\n");
+    player.init(script, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    HWND popup = findPopup();
+    REQUIRE(popup);
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        CAPTURE(row.inPlayer);
+        changePlayerState(row.inPlayer);
+        clearPlayerCommands();
+        HWND pressed = button(popup, row.name);
+        REQUIRE(pressed);
+        SendMessageW(pressed, BM_CLICK, 0, 0);
+        dispatchPlayerMessages();
+        CHECK(std::string(playerCommands()) == row.command);
+    }
+    player.quit();
+}
+
+TEST_CASE("no popup while the user could not see it, nor with balloons off; none left at quit, its class gone")
+{
+    const PollAnswer script[] = {{StatePlaying, song}};
+    {
+        StandInPlayer player(popupSettings);
+        answerNotificationState(QUNS_BUSY);
+        player.init(script, 1);
+        REQUIRE(runPlayerUntilPolls(2));
+        HWND popup = findPopup();
+        CHECK((!popup || !IsWindowVisible(popup)));
+        player.quit();
+    }
+    {
+        StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nPopup=1\r\nBalloons=0\r\n");
+        player.init(script, 1);
+        REQUIRE(runPlayerUntilPolls(2));
+        HWND popup = findPopup();
+        CHECK((!popup || !IsWindowVisible(popup)));
+        player.quit();
+    }
+    StandInPlayer player(popupSettings);
+    player.init(script, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    REQUIRE(findPopup());
+    player.quit();
+    CHECK(findPopup() == nullptr);
+    WNDCLASSW registered;
+    CHECK(!GetClassInfoW(player.plugin.module, L"Pipwick popup", &registered));
+    CHECK(balloons() == "");
+}
