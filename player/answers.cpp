@@ -72,6 +72,16 @@ static HRESULT CALLBACK answeredDllGetVersion(DLLVERSIONINFO* version)
     return S_OK;
 }
 
+static volatile int windowsMajor = realAnswer;
+
+static LONG WINAPI answeredRealVersion(OSVERSIONINFOW* version)
+{
+    version->dwMajorVersion = static_cast<DWORD>(windowsMajor);
+    version->dwMinorVersion = 0;
+    version->dwBuildNumber = windowsMajor >= 10 ? 19045 : 7601;
+    return 0;
+}
+
 static HRESULT WINAPI answeredNotificationState(int* state)
 {
     if (notificationState == notificationStateFails) return E_FAIL;
@@ -91,6 +101,10 @@ static bool answered(const char* name, FARPROC* answer)
 {
     if (FARPROC function = mediaControlsFunction(name)) {
         *answer = function;
+        return true;
+    }
+    if (lstrcmpA(name, "RtlGetVersion") == 0 && windowsMajor != realAnswer) {
+        *answer = procedure(&answeredRealVersion);
         return true;
     }
     if (lstrcmpA(name, "DllGetVersion") == 0 && shellVersion != realAnswer) {
@@ -181,6 +195,7 @@ static HWND WINAPI answeringGetForegroundWindow()
 bool answerForPlugin(HMODULE plugin)
 {
     shellVersion = realAnswer;
+    windowsMajor = realAnswer;
     notificationState = realAnswer;
     foregroundAnswered = false;
     embeddedSide = realAnswer;
@@ -203,6 +218,7 @@ bool answerForPlugin(HMODULE plugin)
 }
 
 void answerShellVersion(int major) { shellVersion = major; }
+void answerWindowsVersion(int major) { windowsMajor = major; }
 void answerNotificationState(int state) { notificationState = state; }
 
 void answerForegroundWindow(HWND window)

@@ -15,6 +15,9 @@ const int realAnswer = -1;
 // The shell's major version, as its DllGetVersion gives it (5 for Windows 2000's, 6 from XP on).
 void answerShellVersion(int major);
 
+// The real Windows version the plug-in reads (ntdll's RtlGetVersion): its major number.
+void answerWindowsVersion(int major);
+
 // SHQueryUserNotificationState: a QUNS_* state, or one of these.
 enum : int { notificationStateFails = -2, notificationStateMissing = -3 };
 void answerNotificationState(int state);

@@ -4,10 +4,11 @@
 # raised; saves a picture of the first one to build/demo/balloon.png. The built-in playlist's songs lie in
 # build/demo/music, two of them with a cover beside them, made here with ImageMagick; the first cover
 # the plug-in hands to the shell is shown beside that balloon in build/demo/balloon-cover.png.
-#   tools/demo.sh [playlist-file] [--lines] [--own-words] [--no-icon] [--popup [--place=N]]
+#   tools/demo.sh [playlist-file] [--lines] [--own-words] [--no-icon] [--popup [--place=N]] [--windows10]
 # --no-icon: the player shows no notification-area icon (its default), so the plug-in shows its own.
 # --popup: the plug-in's own popup instead of balloons, at "PopupPlace" N (0 bottom right ... 5 top
 # right); PIPWICK_SHOT=2 photographs the second balloon or popup instead of the first.
+# --windows10: Wine answers Windows 10 to the demo, so the media overlay (the stand-in's) follows it.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
@@ -25,6 +26,13 @@ touch "$music/Kino/Zvezda po imeni Solntse.mp3" "$music/Sakamoto Kyu/Ue o muite 
 
 args=(--music "Z:$(tr / '\\' <<<"$music")")
 for arg in "$@"; do
+    # The media overlay exists from Windows 10 on: Wine then answers 10 to the demo alone.
+    if [ "$arg" = --windows10 ]; then
+        key='HKCU\Software\Wine\AppDefaults\demo.exe'
+        tools/wine-run.sh reg add "$key" /v Version /d win10 /f >/dev/null 2>&1
+        trap 'tools/wine-run.sh reg delete "$key" /f >/dev/null 2>&1' EXIT
+        continue
+    fi
     # A playlist file is handed to the Windows program by its Windows path.
     if [ -f "$arg" ]; then args+=("Z:$(realpath "$arg" | tr / '\\')"); else args+=("$arg"); fi
 done
