@@ -594,3 +594,67 @@ TEST_CASE("ru: the Russian dialog, in code page 1251, saves like the English one
           "[zoPipwick]\r\nSleep=200\r\nActive=1\r\nSimple=0\r\nDuration=10000\r\n" + defaultOptionKeys);
     player.quit();
 }
+
+namespace {
+
+// A drop-down list's entries, "|" after each, "*" after the chosen one.
+std::string listed(HWND dialog, int box)
+{
+    HWND list = GetDlgItem(dialog, box);
+    LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    std::string all;
+    for (LRESULT i = 0, count = SendMessageW(list, CB_GETCOUNT, 0, 0); i < count; ++i) {
+        wchar_t text[128] = L"";
+        if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 128) SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        all += utf8(text) + (i == chosen ? "*|" : "|");
+    }
+    return all;
+}
+
+const FakeMonitor twoMonitors[] = {{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}}, {{1920, 0, 3200, 1024}, {1920, 0, 3200, 1024}}};
+
+// The lists as the dialog shows them with a monitor chosen that is not there now.
+void popupLists(std::string* places, std::string* monitors, StandInPlayer& player)
+{
+    answerMonitors(twoMonitors, 2);
+    player.init(steadySong, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    configure(player, [&](HWND dialog) {
+        *places = listed(dialog, IDC_POPUP_PLACE);
+        *monitors = listed(dialog, IDC_POPUP_MONITOR);
+        click(dialog, IDOK);
+    });
+}
+
+}  // namespace
+
+TEST_CASE("the popup box and its lists: each place, each monitor with its size and the primary named; the choice saved")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nPopupPlace=4\r\nPopupMonitor=7\r\n");
+    std::string places, monitors;
+    popupLists(&places, &monitors, player);
+    CHECK(places == "Bottom right|Bottom centre|Bottom left|Top left|Top centre*|Top right|");
+    CHECK(monitors == "The one Winamp is on|1: 1920 × 1080 (primary)|2: 1280 × 1024|");
+    // The keys of the hand-made file stand first, as the file had them.
+    CHECK(readTextFile(player.settingsPath()).find("PopupPlace=4\r\nPopupMonitor=7\r\n") != std::string::npos);
+    CHECK(readTextFile(player.settingsPath()).find("\r\nPopup=0\r\n") != std::string::npos);
+    configure(player, [](HWND dialog) {
+        click(dialog, IDC_POPUP);
+        SendDlgItemMessageW(dialog, IDC_POPUP_PLACE, CB_SETCURSEL, 3, 0);
+        SendDlgItemMessageW(dialog, IDC_POPUP_MONITOR, CB_SETCURSEL, 2, 0);
+        click(dialog, IDOK);
+    });
+    CHECK(readTextFile(player.settingsPath()).find("PopupPlace=3\r\nPopupMonitor=2\r\n") != std::string::npos);
+    CHECK(readTextFile(player.settingsPath()).find("\r\nPopup=1\r\n") != std::string::npos);
+    player.quit();
+}
+
+TEST_CASE("ru: the popup's lists in Russian")
+{
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nPopupMonitor=1\r\n");
+    std::string places, monitors;
+    popupLists(&places, &monitors, player);
+    CHECK(places == "Внизу справа*|Внизу по центру|Внизу слева|Вверху слева|Вверху по центру|Вверху справа|");
+    CHECK(monitors == "Тот, где Winamp|1: 1920 × 1080 (основной)*|2: 1280 × 1024|");
+    player.quit();
+}
