@@ -21,7 +21,7 @@ static const UINT smallestCover = 8;   // Wine's shell answers 1x1 for a file wi
 // declared size is a decompression bomb (a small PNG can declare 30,000 x 30,000 of one colour).
 static const UINT largestCover = 8192;
 static const int largestIcon = 256;    // SM_CXICON is far smaller at any scaling
-static const int overlaySide = 256;    // the media overlay's thumbnail shows a cover at about this size
+static const int coverSide = 256;      // the largest any surface shows: the media overlay's thumbnail
 static const wchar_t* const pictureNames[] = {
     L"cover.jpg", L"cover.jpeg", L"cover.png", L"folder.jpg", L"folder.jpeg", L"folder.png",
     L"front.jpg", L"front.jpeg", L"front.png", L"albumart.jpg", L"albumart.jpeg", L"albumart.png",
@@ -137,14 +137,6 @@ static IWICBitmap* embeddedPicture(IWICImagingFactory* factory, const wchar_t* s
     return bitmap;
 }
 
-static HICON embeddedCover(IWICImagingFactory* factory, const wchar_t* songPath, int side)
-{
-    IWICBitmap* bitmap = embeddedPicture(factory, songPath, side ? side : GetSystemMetrics(SM_CXICON));
-    HICON icon = bitmap ? iconOf(factory, bitmap, side) : nullptr;
-    release(bitmap);
-    return icon;
-}
-
 // The file's first frame, opened only when the file and its declared size are a cover's.
 static IWICBitmapFrameDecode* openPicture(IWICImagingFactory* factory, const wchar_t* path)
 {
@@ -171,28 +163,64 @@ static bool picturePath(const wchar_t* songPath, const wchar_t* name, wchar_t* p
     return true;
 }
 
+// The picture fitted into coverSide square, decoded into memory: what every surface is made from.
+static IWICBitmap* fittedCover(IWICImagingFactory* factory, IWICBitmapSource* picture)
+{
+    UINT width = 0, height = 0;
+    picture->GetSize(&width, &height);
+    IWICBitmapScaler* scaler = nullptr;
+    IWICBitmapSource* source = picture;
+    if (width > static_cast<UINT>(coverSide) || height > static_cast<UINT>(coverSide)) {
+        RECT place = fittedPlace(static_cast<int>(width), static_cast<int>(height), coverSide, coverSide);
+        if (FAILED(factory->CreateBitmapScaler(&scaler)) || !scaler ||
+            FAILED(scaler->Initialize(picture, place.right - place.left, place.bottom - place.top, WICBitmapInterpolationModeFant))) {
+            release(scaler);
+            return nullptr;
+        }
+        source = scaler;
+    }
+    IWICBitmap* cover = nullptr;
+    if (FAILED(factory->CreateBitmapFromSource(source, WICBitmapCacheOnLoad, &cover))) cover = nullptr;
+    release(scaler);
+    return cover;
+}
+
 // The first picture beside the song that decodes, in the order of pictureNames.
-static HICON pictureBesideSong(IWICImagingFactory* factory, const wchar_t* songPath, int side)
+static IWICBitmap* pictureBesideSong(IWICImagingFactory* factory, const wchar_t* songPath)
 {
     for (const wchar_t* name : pictureNames) {
         wchar_t path[MAX_PATH];
         if (!picturePath(songPath, name, path)) continue;
         IWICBitmapFrameDecode* frame = openPicture(factory, path);
-        HICON icon = frame ? iconOf(factory, frame, side) : nullptr;
+        IWICBitmap* cover = frame ? fittedCover(factory, frame) : nullptr;
         release(frame);
-        if (icon) return icon;
+        if (cover) return cover;
     }
     return nullptr;
 }
 
-HICON loadSongCover(const wchar_t* songPath, int side)
+IWICBitmap* loadSongCover(const wchar_t* songPath)
 {
     // The shell's item is Vista's: before it, no covers at all.
     if (!createShellItem || !isSongFile(songPath)) return nullptr;
     IWICImagingFactory* factory = imagingFactory();
     if (!factory) return nullptr;
-    HICON icon = embeddedCover(factory, songPath, side);
-    if (!icon) icon = pictureBesideSong(factory, songPath, side);
+    IWICBitmap* cover = embeddedPicture(factory, songPath, coverSide);
+    if (!cover) cover = pictureBesideSong(factory, songPath);
+    release(factory);
+    return cover;
+}
+
+void releaseSongCover(IWICBitmap* cover)
+{
+    release(cover);
+}
+
+HICON songCoverIcon(IWICBitmap* cover, int side)
+{
+    IWICImagingFactory* factory = cover ? imagingFactory() : nullptr;
+    if (!factory) return nullptr;
+    HICON icon = iconOf(factory, cover, side);
     release(factory);
     return icon;
 }
@@ -220,35 +248,14 @@ static bool encodePng(IWICImagingFactory* factory, IWICBitmapSource* picture, IS
     return encoded;
 }
 
-IStream* embeddedCoverAsPng(const wchar_t* songPath)
+IStream* songCoverAsPng(IWICBitmap* cover)
 {
-    if (!createShellItem || !isSongFile(songPath)) return nullptr;
-    IWICImagingFactory* factory = imagingFactory();
+    IWICImagingFactory* factory = cover ? imagingFactory() : nullptr;
     if (!factory) return nullptr;
-    IWICBitmap* bitmap = embeddedPicture(factory, songPath, overlaySide);
     IStream* stream = nullptr;
-    if (bitmap && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) && !encodePng(factory, bitmap, stream))
-        release(stream);
+    if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) && stream && !encodePng(factory, cover, stream)) release(stream);
     LARGE_INTEGER start = {};
     if (stream) stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    release(bitmap);
     release(factory);
     return stream;
-}
-
-bool coverBesideSong(const wchar_t* songPath, wchar_t* picture)
-{
-    if (!createShellItem || !isSongFile(songPath)) return false;
-    IWICImagingFactory* factory = imagingFactory();
-    if (!factory) return false;
-    bool found = false;
-    for (const wchar_t* name : pictureNames) {
-        if (!picturePath(songPath, name, picture)) continue;
-        IWICBitmapFrameDecode* frame = openPicture(factory, picture);
-        found = frame != nullptr;
-        release(frame);
-        if (found) break;
-    }
-    release(factory);
-    return found;
 }

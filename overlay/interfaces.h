@@ -112,7 +112,6 @@ struct IStreamReferenceStatics : IInspectable {
 typedef HRESULT(WINAPI* GetActivationFactory)(HSTRING classId, REFIID type, void** factory);
 typedef HRESULT(WINAPI* CreateString)(const wchar_t* text, UINT32 length, HSTRING* string);
 typedef HRESULT(WINAPI* DeleteString)(HSTRING string);
-typedef HRESULT(WINAPI* StreamOnFile)(const wchar_t* path, DWORD accessMode, REFIID type, void** stream);
 typedef HRESULT(WINAPI* StreamOverStream)(IStream* stream, int options, REFIID type, void** randomAccess);
 
 #endif

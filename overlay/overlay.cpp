@@ -6,7 +6,6 @@
 #include "overlay.h"
 #include "interfaces.h"
 #include "../buttons/buttons.h"
-#include "../cover/cover.h"
 #include "../system/system.h"
 
 enum PlayState : LONG { Playing = 1, Paused = 3 };
@@ -17,8 +16,7 @@ static HMODULE combase, shcore;
 static GetActivationFactory getActivationFactory;
 static CreateString createString;
 static DeleteString deleteString;
-static StreamOnFile streamOnFile;            // shcore's, or null: no covers from beside the song
-static StreamOverStream streamOverStream;    // shcore's, or null: no covers from inside the file
+static StreamOverStream streamOverStream;    // shcore's, or null: no thumbnails
 
 static IMediaControls* controls;             // while the overlay is open
 static IControlsDisplayUpdater* display;
@@ -136,7 +134,6 @@ static void prepareThumbnails()
                                       reinterpret_cast<void**>(&streamReferences)))
         return;
     shcore = loadSystemLibrary(L"shcore.dll");
-    streamOnFile = resolved<StreamOnFile>(shcore, "CreateRandomAccessStreamOnFile");
     streamOverStream = resolved<StreamOverStream>(shcore, "CreateRandomAccessStreamOverStream");
 }
 
@@ -183,17 +180,12 @@ static void putText(Properties* properties, HRESULT(STDMETHODCALLTYPE Properties
     if (string) deleteString(string);
 }
 
-// A reference to the cover for the thumbnail: the picture inside the file, else the one beside it.
-static IUnknown* thumbnailOf(const wchar_t* songFile)
+// A reference to the cover for the thumbnail.
+static IUnknown* thumbnailOf(IStream* cover)
 {
-    if (!songFile || !streamReferences || !(streamOnFile || streamOverStream)) return nullptr;
+    if (!cover || !streamReferences || !streamOverStream) return nullptr;
     IUnknown* stream = nullptr;
-    IStream* png = streamOverStream ? embeddedCoverAsPng(songFile) : nullptr;
-    wchar_t picture[MAX_PATH];
-    if (png) streamOverStream(png, 0, iidRandomAccessStream, reinterpret_cast<void**>(&stream));
-    else if (streamOnFile && coverBesideSong(songFile, picture))
-        streamOnFile(picture, 0, iidRandomAccessStream, reinterpret_cast<void**>(&stream));   // 0: read
-    release(png);
+    streamOverStream(cover, 0, iidRandomAccessStream, reinterpret_cast<void**>(&stream));
     IUnknown* reference = nullptr;
     if (stream) streamReferences->CreateFromStream(stream, &reference);
     release(stream);
@@ -217,13 +209,13 @@ static void showMusicProperties(const SongDetails& song)
 }
 
 // Nothing of the previous song stays: every field is set, the thumbnail too.
-void showSongInOverlay(const SongDetails& song, const wchar_t* songFile)
+void showSongInOverlay(const SongDetails& song, IStream* cover)
 {
     if (!controls) return;
     display->put_Type(PlaybackTypeMusic);
     showMusicProperties(song);
     if (thumbnailsTaken) {
-        IUnknown* thumbnail = thumbnailOf(songFile);
+        IUnknown* thumbnail = thumbnailOf(cover);
         display->put_Thumbnail(thumbnail);
         release(thumbnail);
     }
@@ -256,7 +248,6 @@ void closeOverlay()
     controls->put_IsEnabled(0);
     release(streamReferences);
     thumbnailsTaken = false;
-    streamOnFile = nullptr;
     streamOverStream = nullptr;
     release(display);
     release(controls);

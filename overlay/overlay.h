@@ -5,6 +5,7 @@
 #define PIPWICK_OVERLAY_H
 
 #include <windows.h>
+#include <objbase.h>
 
 struct SongDetails {
     wchar_t title[256];
@@ -19,9 +20,9 @@ struct SongDetails {
 bool openOverlay(HWND player);
 bool overlayOpen();
 
-// Every field, the empty ones too, and the cover of songFile as the thumbnail (none for null, and
-// none where the display takes no thumbnail).
-void showSongInOverlay(const SongDetails& song, const wchar_t* songFile);
+// Every field, the empty ones too, and the cover (PNG, read from its start) as the thumbnail: none for
+// null, and none where the display takes no thumbnail.
+void showSongInOverlay(const SongDetails& song, IStream* cover);
 
 // The player's play state as the watcher sees it (1 playing, 3 paused, anything else stopped); the
 // buttons act on it only where no window of ours on the player's thread can ask the player.

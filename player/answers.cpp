@@ -14,6 +14,7 @@ static HWND volatile foregroundWindow;
 static volatile int embeddedSide = realAnswer;
 static volatile DWORD embeddedColour;
 static volatile DWORD embeddedFlags;
+static volatile LONG embeddedAsked;
 static HANDLE volatile embeddedDelay;
 static volatile LONG iconsMade, iconsDestroyed;
 
@@ -29,6 +30,7 @@ struct AnsweredImages : IShellItemImageFactory {
     HRESULT STDMETHODCALLTYPE GetImage(SIZE, SIIGBF flags, HBITMAP* picture) override
     {
         embeddedFlags = flags;
+        InterlockedIncrement(&embeddedAsked);
         *picture = nullptr;
         if (embeddedDelay) WaitForSingleObject(embeddedDelay, INFINITE);
         if (embeddedSide <= 0) return E_FAIL;   // as Windows does for a file without a thumbnail
@@ -231,9 +233,11 @@ void answerEmbeddedPicture(int side, DWORD colour)
 {
     embeddedColour = 0xFF000000 | colour;
     embeddedSide = side;
+    embeddedAsked = 0;
 }
 
 DWORD embeddedPictureFlagsAsked() { return embeddedFlags; }
+LONG embeddedPicturesAsked() { return embeddedAsked; }
 void delayEmbeddedPicture(HANDLE until) { embeddedDelay = until; }
 LONG pluginIconsAlive() { return iconsMade - iconsDestroyed; }
 LONG pluginIconsMade() { return iconsMade; }

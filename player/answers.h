@@ -31,6 +31,7 @@ void answerForegroundWindow(HWND window);
 enum : int { shellItemsMissing = -3 };
 void answerEmbeddedPicture(int side, DWORD colour = 0);
 DWORD embeddedPictureFlagsAsked();   // the SIIGBF_* flags of the last request
+LONG embeddedPicturesAsked();        // requests since the last answerEmbeddedPicture
 void delayEmbeddedPicture(HANDLE until);   // answers only once the event is set, as a slow share would
 
 // Icons the plug-in has made with CreateIconIndirect and not yet destroyed, and all it has made.

@@ -85,7 +85,7 @@ const char tagged[] = "Update: type 1 | title Звезда по имени Со�
 
 }  // namespace
 
-TEST_CASE("each song in the overlay: from its tags, else from the window title; its cover, and none after it")
+TEST_CASE("each song in the overlay: from its tags, else from the window title; its cover, and none after it; read once")
 {
     SongFolder songs;
     struct Row {
@@ -94,18 +94,19 @@ TEST_CASE("each song in the overlay: from its tags, else from the window title; 
         int embedded;   // the shell's picture of the file: its side, or 0 for none
         const char* settings;
         std::string update;   // of the second song, after a tagged one with its cover
+        int pictures;         // the shell's picture asked for, of the second song
     };
     const char quick[] = "[zoPipwick]\r\nSleep=100\r\n";
     const Row rows[] = {
-        {"the cover beside the song", songs.file.c_str(), 0, quick, std::string(tagged) + " | thumbnail file cover.jpg"},
-        {"the cover inside the file", songs.file.c_str(), 64, quick, std::string(tagged) + " | thumbnail png 64x64"},
+        {"the cover beside the song", songs.file.c_str(), 0, quick, std::string(tagged) + " | thumbnail png 256x256", 1},
+        {"the cover inside the file", songs.file.c_str(), 64, quick, std::string(tagged) + " | thumbnail png 64x64", 1},
         {"no tags", songs.untagged.c_str(), 0, quick,
-         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail file cover.jpg"},
+         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail png 256x256", 1},
         {"a stream", "http://radio.example/stream", 64, quick,
-         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail none"},
+         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail none", 0},
         {"no file name", nullptr, 0, quick,
-         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail none"},
-        {"covers off", songs.file.c_str(), 64, "[zoPipwick]\r\nSleep=100\r\nCover=0\r\n", std::string(tagged) + " | thumbnail none"},
+         "Update: type 1 | title Some Song | artist Some Artist | album artist  | album  | track 0 | thumbnail none", 0},
+        {"covers off", songs.file.c_str(), 64, "[zoPipwick]\r\nSleep=100\r\nCover=0\r\n", std::string(tagged) + " | thumbnail none", 0},
     };
     for (const Row& row : rows) {
         std::string what = row.what;
@@ -123,7 +124,10 @@ TEST_CASE("each song in the overlay: from its tags, else from the window title; 
         player.quit();
         std::vector<std::string> updates = recordedLines("Update:");
         REQUIRE(updates.size() == 3);   // the two songs, and the clearing at quit
-        CHECK(updates[0] == std::string(tagged) + (strstr(row.settings, "Cover=0") ? " | thumbnail none" : " | thumbnail file cover.jpg"));
+        CHECK(updates[0] == std::string(tagged) + (strstr(row.settings, "Cover=0") ? " | thumbnail none" : " | thumbnail png 256x256"));
+        // The overlay and the balloon from one read of each song: its file named once, its cover found once.
+        CHECK(fileRequests() == 1);
+        CHECK(embeddedPicturesAsked() == row.pictures);
         CHECK(updates[1] == row.update);
         CHECK(updates[2] == "Update: type 0 | title  | artist  | album artist  | album  | track 0 | thumbnail none");
         CHECK(joined(recordedLines("FAULT")) == "");

@@ -147,10 +147,12 @@ static void composeOwnWords(const wchar_t* path, const wchar_t* textFormat, cons
 }
 
 // The playing entry's file, asked for only after the settle, so that it is the titled song's; at most
-// once a song, and only when something wants it. Streams have none.
+// once a song, and only when something wants it. Streams have none. Its cover too: found and decoded
+// once, whichever surfaces show it, and let go when the song has been announced.
 struct PlayingFile {
     wchar_t path[MAX_PATH];
-    bool asked, isSong;
+    bool asked, isSong, coverAsked;
+    IWICBitmap* cover;
 };
 
 static const wchar_t* playingSongFile(PlayingFile* file)
@@ -158,6 +160,21 @@ static const wchar_t* playingSongFile(PlayingFile* file)
     if (!file->asked) file->isSong = readPlayingFile(file->path, MAX_PATH) && isSongFile(file->path);
     file->asked = true;
     return file->isSong ? file->path : nullptr;
+}
+
+static IWICBitmap* playingSongCover(PlayingFile* file)
+{
+    if (!settings.cover) return nullptr;
+    const wchar_t* path = file->coverAsked ? nullptr : playingSongFile(file);
+    if (path) file->cover = loadSongCover(path);
+    file->coverAsked = true;
+    return file->cover;
+}
+
+static void forgetSong(PlayingFile* file)
+{
+    releaseSongCover(file->cover);
+    file->cover = nullptr;
 }
 
 static UINT trackNumberOf(const wchar_t* text)
@@ -197,7 +214,9 @@ static void showSongInOverlayNow(PlayingFile* file)
     SongDetails song = {};
     const wchar_t* path = playingSongFile(file);
     readSongDetails(path, &song);
-    showSongInOverlay(song, settings.cover ? path : nullptr);
+    IStream* cover = songCoverAsPng(playingSongCover(file));
+    showSongInOverlay(song, cover);
+    if (cover) cover->Release();
     showStateInOverlay(Playing);
 }
 
@@ -224,7 +243,7 @@ static void showSongBalloon(PlayingFile* file)
     bool cover = settings.cover != 0;
     const wchar_t* path = cover || textFormat[0] || titleFormat[0] ? playingSongFile(file) : nullptr;
     if (path) composeOwnWords(path, textFormat, titleFormat);
-    HICON picture = path && cover ? loadSongCover(path, settings.popup ? popupCoverSide() : 0) : nullptr;
+    HICON picture = path && cover ? songCoverIcon(playingSongCover(file), settings.popup ? popupCoverSide() : 0) : nullptr;
     // The player's formatting, or a cover read from a slow share, may outlast quit's wait: no balloon
     // after quit.
     if (stopRequested) {
@@ -252,6 +271,7 @@ static void showPlayingSongAgain(wchar_t* title)
     if (!composeSongText(title)) return;
     PlayingFile file = {};
     showComposedBalloon(&file, Playing, true);
+    forgetSong(&file);
 }
 
 // A playing cycle; returns whether its state is recorded. again: the user asked to see the song.
@@ -270,6 +290,7 @@ static bool watchPlaying(wchar_t* title, int size, bool again)
     PlayingFile file = {};
     showSongInOverlayNow(&file);
     showComposedBalloon(&file, Playing);
+    forgetSong(&file);
     return true;
 }
 
@@ -306,6 +327,7 @@ static void followOverlaySetting()
     PlayingFile file = {};
     if (lastState == Playing && lastTitle[0]) showSongInOverlayNow(&file);
     else if (lastState == Paused) showStateInOverlay(Paused);
+    forgetSong(&file);
 }
 
 DWORD watcherMain()
