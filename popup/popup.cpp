@@ -349,6 +349,13 @@ static DWORD WINAPI runPopups(LPVOID module)
     return 0;
 }
 
+static bool startPopups();
+
+void preparePopups()
+{
+    if (life != Ended) startPopups();
+}
+
 static bool startPopups()
 {
     if (InterlockedCompareExchange(&life, Running, NotStarted) != NotStarted) return life == Running && popupWindow;

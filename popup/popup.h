@@ -9,6 +9,10 @@
 // The side of the cover the popup shows, in pixels, on the monitor it would show on now.
 int popupCoverSide();
 
+// Starts the popup's thread and window ahead of the first song, so that it shows as soon as the next
+// one. From the watcher thread.
+void preparePopups();
+
 // Shows the popup, or replaces what the one up shows; the popup owns cover (or null) from then on.
 // playState: 1 playing, 3 paused, else stopped. From the watcher thread; nothing once popups ended.
 void showPopup(const wchar_t* heading, const wchar_t* text, LONG playState, HICON cover);

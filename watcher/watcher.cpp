@@ -339,6 +339,7 @@ DWORD watcherMain()
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     prepareBalloons();
     prepareCovers();
+    if (settings.popup) preparePopups();
     overlayTried = false;
     followOverlaySetting();
     while (!stopRequested) {
