@@ -7,6 +7,7 @@
 #include "../hotkey/hotkey.h"
 #include "../popup/popup.h"
 #include "../settings/settings.h"
+#include "../system/system.h"
 #include "../watcher/watcher.h"
 
 static HANDLE watcherThread;    // the running watcher, or null
@@ -28,22 +29,6 @@ static void requestStop()
     InterlockedExchange(&stopRequested, 1);
     if (watcherThread) wakeWatcher(watcherThread);
     if (droppedWatcher) wakeWatcher(droppedWatcher);
-}
-
-// The watcher's every poll is a message sent to this thread: answer them while waiting, or the two
-// threads wait for each other.
-static bool waitAnsweringMessages(HANDLE thread, DWORD timeout)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        DWORD left = elapsed < timeout ? timeout - elapsed : 0;
-        DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
-        if (result == WAIT_OBJECT_0) return true;
-        if (result != WAIT_OBJECT_0 + 1 || left == 0) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
 }
 
 static void closeHandleOf(HANDLE* thread)

@@ -8,6 +8,7 @@
 #include "../resources/resource.h"
 #include "../settings/settings.h"
 #include "../system/system.h"
+#include "../text/text.h"
 
 typedef BOOL(WINAPI* PlaySoundFunction)(const wchar_t* sound, HMODULE module, DWORD flags);
 
@@ -21,6 +22,11 @@ static const UINT_PTR hideTimer = 1;
 static const DWORD shortestStay = 5000;        // "Duration" 0 or less
 static const DWORD startWait = 2000;           // how long a first popup waits for its thread
 static const DWORD endWait = 2000;             // how long quit waits for it
+// The metrics' size before Vista's iPaddedBorderWidth: every Windows takes it, and Windows 2000 and XP
+// refuse a larger one.
+static const UINT windows2000Metrics = FIELD_OFFSET(NONCLIENTMETRICSW, iPaddedBorderWidth);
+static_assert(windows2000Metrics == 500, "five fonts and nine sizes, as Windows 2000 reads them");
+static_assert(sizeof(void*) != 4 || sizeof(MONITORINFO) == 40, "the monitor information the system fills");
 static const int coverSideAt96 = 64, marginAt96 = 10, gapAt96 = 8, buttonHeightAt96 = 24, buttonWidthAt96 = 84;
 
 struct Content {
@@ -40,7 +46,7 @@ static Content shown;
 static HWND buttons[3];
 static HWND owner;                     // hidden
 static HFONT textFont, headingFont;
-static int coverSide, margin, gap;
+static int coverSide, margin, gap, buttonWidth, buttonHeight;
 static bool pointerInside;
 
 static int scaled(int size, UINT dpi)
@@ -78,17 +84,14 @@ static void makeFonts(UINT dpi)
     if (textFont) DeleteObject(textFont);
     if (headingFont) DeleteObject(headingFont);
     NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = FIELD_OFFSET(NONCLIENTMETRICSW, iPaddedBorderWidth);   // the size Windows 2000 and XP take
+    metrics.cbSize = windows2000Metrics;
     LOGFONTW font = {};
     font.lfHeight = -12;
     font.lfCharSet = DEFAULT_CHARSET;
     lstrcpyW(font.lfFaceName, L"MS Shell Dlg 2");
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) font = metrics.lfMessageFont;
     font.lfCharSet = DEFAULT_CHARSET;   // any script, through the system's font linking
-    HDC screen = GetDC(nullptr);
-    int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi > 0 ? systemDpi : 96);
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(screenDpi()));
     textFont = CreateFontIndirectW(&font);
     font.lfWeight = FW_BOLD;
     headingFont = CreateFontIndirectW(&font);
@@ -113,33 +116,26 @@ static SIZE measured(HDC context, HFONT font, const wchar_t* text, int length)
 }
 
 // Width and height of the heading and the text's lines, each line at most maxWidth wide.
-static SIZE textBlock(HDC context, int maxWidth, int* lineHeight, int* headingHeight)
+static SIZE textBlock(HDC context, int maxWidth)
 {
-    SIZE heading = measured(context, headingFont, shown.heading, lstrlenW(shown.heading));
-    SIZE block = {heading.cx, heading.cy};
-    *headingHeight = heading.cy;
-    *lineHeight = 0;
+    SIZE block = measured(context, headingFont, shown.heading, lstrlenW(shown.heading));
     for (int at = 0, length; at >= 0;) {
         int line = at;
         at = nextLine(shown.text, line, &length);
         SIZE size = measured(context, textFont, shown.text + line, length);
         if (size.cx > block.cx) block.cx = size.cx;
         block.cy += size.cy;
-        *lineHeight = size.cy;
     }
     if (block.cx > maxWidth) block.cx = maxWidth;
     return block;
 }
 
-static int placedOnAxis(int start, int end, int size, int margin, int where)   // where: 0 start, 1 centre, 2 end
+static int placedOnAxis(int start, int end, int size, int where)   // where: 0 start, 1 centre, 2 end
 {
-    int room = end - start;
-    int at = where == 0 ? start + margin : where == 1 ? start + (room - size) / 2 : end - margin - size;
+    int at = where == 0 ? start + margin : where == 1 ? start + (end - start - size) / 2 : end - margin - size;
     if (at + size > end) at = end - size;
     return at < start ? start : at;
 }
-
-static int buttonWidth, buttonHeight;
 
 // Size and place for what is shown now, on the chosen monitor; never outside its work area.
 static void placePopup(HWND window)
@@ -156,8 +152,7 @@ static void placePopup(HWND window)
     int widest = (work.right - work.left) / 3;   // the popup at most a third of the work area
     int besideText = 2 * margin + (coverSide ? coverSide + gap : 0);
     HDC context = GetDC(window);
-    int lineHeight, headingHeight;
-    SIZE block = textBlock(context, widest - besideText > 1 ? widest - besideText : 1, &lineHeight, &headingHeight);
+    SIZE block = textBlock(context, widest - besideText > 1 ? widest - besideText : 1);
     ReleaseDC(window, context);
     int width = besideText + block.cx;
     int buttonsWidth = 3 * buttonWidth + 2 * gap + 2 * margin;
@@ -165,8 +160,8 @@ static void placePopup(HWND window)
     int height = 2 * margin + (block.cy > coverSide ? block.cy : coverSide) + gap + buttonHeight;
     LONG place = settings.popupPlace;
     static const int across[popupPlaces] = {2, 1, 0, 0, 1, 2}, down[popupPlaces] = {2, 2, 2, 0, 0, 0};
-    int x = placedOnAxis(work.left, work.right, width, margin, across[place]);
-    int y = placedOnAxis(work.top, work.bottom, height, margin, down[place]);
+    int x = placedOnAxis(work.left, work.right, width, across[place]);
+    int y = placedOnAxis(work.top, work.bottom, height, down[place]);
     SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     for (int i = 0; i < 3; ++i) {
         SendMessageW(buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(textFont), FALSE);
@@ -188,7 +183,6 @@ static void paintPopup(HWND window)
     const UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
     int left = margin + (coverSide ? coverSide + gap : 0);
     RECT line = {left, margin, client.right - margin, margin};
-    SelectObject(context, headingFont);
     line.bottom = line.top + measured(context, headingFont, shown.heading, lstrlenW(shown.heading)).cy;
     DrawTextW(context, shown.heading, -1, &line, format);
     for (int at = 0, length; at >= 0;) {
@@ -375,8 +369,8 @@ static bool startPopups()
 void showPopup(const wchar_t* heading, const wchar_t* text, LONG playState, HICON cover)
 {
     Content content = {};
-    lstrcpynW(content.heading, heading, sizeof content.heading / sizeof content.heading[0]);
-    lstrcpynW(content.text, text, sizeof content.text / sizeof content.text[0]);
+    copyTextCut(content.heading, sizeof content.heading / sizeof content.heading[0], heading);
+    copyTextCut(content.text, sizeof content.text / sizeof content.text[0], text);
     content.state = playState;
     content.cover = cover;
     // The popup's thread answers at once and sends nobody anything: the watcher's wait is short. (A
@@ -399,12 +393,7 @@ void endPopups()
     HANDLE thread = popupThread;
     if (!thread) return;
     if (popupWindow) PostMessageW(popupWindow, WM_CLOSE, 0, 0);
-    DWORD start = GetTickCount();
-    for (DWORD waited = 0; waited < endWait; waited = GetTickCount() - start) {
-        if (MsgWaitForMultipleObjects(1, &thread, FALSE, endWait - waited, QS_SENDMESSAGE) != WAIT_OBJECT_0 + 1) break;
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    waitAnsweringMessages(thread, endWait);
     CloseHandle(thread);
     popupThread = nullptr;
     ResetEvent(windowReady);

@@ -83,8 +83,27 @@ UINT monitorDpi(HMONITOR monitor)
     GetMonitorDpi dpiOf = reinterpret_cast<GetMonitorDpi>(reinterpret_cast<void*>(found));
     UINT x = 0, y = 0;
     if (dpiOf && monitor && SUCCEEDED(dpiOf(monitor, 0, &x, &y)) && y >= 48 && y <= 960) return y;   // 0: effective
+    return screenDpi();
+}
+
+UINT screenDpi()
+{
     HDC screen = GetDC(nullptr);
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen) ReleaseDC(nullptr, screen);
     return dpi >= 48 && dpi <= 960 ? static_cast<UINT>(dpi) : 96;
+}
+
+bool waitAnsweringMessages(HANDLE thread, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        DWORD left = elapsed < timeout ? timeout - elapsed : 0;
+        DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0) return true;
+        if (result != WAIT_OBJECT_0 + 1 || left == 0) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }

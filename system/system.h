@@ -21,6 +21,13 @@ HWND makeMessageWindow(const wchar_t* className, WNDPROC procedure);
 // process), then destroys it and its class where this thread may; what stays calls nothing of ours.
 void unmakeMessageWindow(HWND window, const wchar_t* className);
 
+// Waits for thread to end, at most timeout ms, letting through the messages other threads send to
+// this one (the watcher's polls of the player's thread); true once it has ended.
+bool waitAnsweringMessages(HANDLE thread, DWORD timeout);
+
+// The screen's DPI, which the system's metrics and fonts are given in.
+UINT screenDpi();
+
 // The n-th monitor in the order the system enumerates them, counted from 1; null where there is none.
 HMONITOR numberedMonitor(LONG n);
 
