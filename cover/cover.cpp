@@ -30,6 +30,11 @@ static const wchar_t* const pictureNames[] = {
 
 static CreateItemFromParsingName createShellItem;   // the shell's, from Vista on; null before
 static BYTE iconMask[largestIcon / 8 * largestIcon];   // all zero: the colour bitmap's alpha decides
+static_assert(coverSide <= largestIcon, "the widest result of resampled() is an icon's");
+// Only the watcher's thread makes covers and icons: resampled() works in these.
+static BYTE pictureRow[largestCover * 4];
+static double columnSums[largestIcon][4];   // blue, green and red weighted by alpha, then alpha
+static UINT columnPixels[largestIcon];
 
 void prepareCovers()
 {
@@ -73,6 +78,72 @@ static IWICImagingFactory* imagingFactory()
     return factory;
 }
 
+// The share of [0, whole) that part `at` of `parts` covers: at least one unit, so that a picture
+// smaller than the result is widened.
+static void shareOf(UINT at, UINT parts, UINT whole, UINT* start, UINT* end)
+{
+    *start = at * whole / parts;
+    *end = (at + 1) * whole / parts;
+    if (*end <= *start) *end = *start + 1;
+}
+
+static void addPictureRow(UINT pictureWidth, UINT width)
+{
+    for (UINT x = 0; x < width; ++x) {
+        UINT start, end;
+        shareOf(x, width, pictureWidth, &start, &end);
+        DWORD blue = 0, green = 0, red = 0, alpha = 0;   // at most 8192 pixels of 255 x 255 each
+        for (const BYTE* pixel = pictureRow + start * 4; pixel < pictureRow + end * 4; pixel += 4) {
+            blue += pixel[0] * pixel[3];
+            green += pixel[1] * pixel[3];
+            red += pixel[2] * pixel[3];
+            alpha += pixel[3];
+        }
+        columnSums[x][0] += blue;
+        columnSums[x][1] += green;
+        columnSums[x][2] += red;
+        columnSums[x][3] += alpha;
+        columnPixels[x] += end - start;
+    }
+}
+
+static void writeResultRow(BYTE* target, UINT width)
+{
+    for (UINT x = 0; x < width; ++x, target += 4) {
+        double alpha = columnSums[x][3];
+        for (int channel = 0; channel < 3; ++channel)
+            target[channel] = static_cast<BYTE>(alpha > 0 ? columnSums[x][channel] / alpha + 0.5 : 0);
+        target[3] = static_cast<BYTE>(alpha / columnPixels[x] + 0.5);
+    }
+}
+
+// The picture made width x height, straight-alpha BGRA: each pixel the average of its share, weighted
+// by alpha so that transparent pixels lend no colour. Wine's scaler takes the nearest pixel instead,
+// and takes longer for it than this does; each row of the picture is read once per row it feeds.
+static bool resampled(IWICImagingFactory* factory, IWICBitmapSource* picture, UINT width, UINT height, BYTE* target, UINT stride)
+{
+    UINT pictureWidth = 0, pictureHeight = 0;
+    IWICFormatConverter* converter = nullptr;
+    // Here and below, a success that hands back nothing is a failure too.
+    bool read = width <= static_cast<UINT>(largestIcon) && SUCCEEDED(picture->GetSize(&pictureWidth, &pictureHeight))
+             && pictureWidth <= largestCover && SUCCEEDED(factory->CreateFormatConverter(&converter)) && converter
+             && SUCCEEDED(converter->Initialize(picture, bgraPixels, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom));
+    for (UINT y = 0; read && y < height; ++y) {
+        UINT top, bottom;
+        shareOf(y, height, pictureHeight, &top, &bottom);
+        ZeroMemory(columnSums, sizeof columnSums);
+        ZeroMemory(columnPixels, sizeof columnPixels);
+        for (UINT row = top; read && row < bottom; ++row) {
+            WICRect line = {0, static_cast<INT>(row), static_cast<INT>(pictureWidth), 1};
+            read = SUCCEEDED(converter->CopyPixels(&line, pictureWidth * 4, sizeof pictureRow, pictureRow));
+            if (read) addPictureRow(pictureWidth, width);
+        }
+        if (read) writeResultRow(target + y * stride, width);
+    }
+    release(converter);
+    return read;
+}
+
 // The scaled picture's pixels, straight alpha, into a 32-bit top-down DIB whose margins stay zero
 // (transparent), made an icon.
 static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture, int side)
@@ -84,8 +155,6 @@ static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture, int 
     if (iconWidth < 1 || iconHeight < 1 || iconWidth > largestIcon || iconHeight > largestIcon) return nullptr;
     RECT place = fittedPlace(static_cast<int>(width), static_cast<int>(height), iconWidth, iconHeight);
 
-    IWICBitmapScaler* scaler = nullptr;
-    IWICFormatConverter* converter = nullptr;
     HICON icon = nullptr;
     BITMAPINFO format = {};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
@@ -97,17 +166,8 @@ static HICON iconOf(IWICImagingFactory* factory, IWICBitmapSource* picture, int 
     HBITMAP colour = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     UINT stride = static_cast<UINT>(iconWidth) * 4;
     UINT offset = static_cast<UINT>(place.top) * stride + static_cast<UINT>(place.left) * 4;
-    WICRect whole = {0, 0, place.right - place.left, place.bottom - place.top};
-    // Here and below, a success that hands back nothing is a failure too.
-    bool drawn = colour && SUCCEEDED(factory->CreateBitmapScaler(&scaler)) && scaler
-              && SUCCEEDED(scaler->Initialize(picture, whole.Width, whole.Height, WICBitmapInterpolationModeFant))
-              && SUCCEEDED(factory->CreateFormatConverter(&converter)) && converter
-              && SUCCEEDED(converter->Initialize(scaler, bgraPixels, WICBitmapDitherTypeNone,
-                                                 nullptr, 0.0, WICBitmapPaletteTypeCustom))
-              && SUCCEEDED(converter->CopyPixels(&whole, stride, stride * iconHeight - offset,
-                                                 static_cast<BYTE*>(bits) + offset));
-    release(converter);
-    release(scaler);
+    bool drawn = colour && resampled(factory, picture, static_cast<UINT>(place.right - place.left),
+                                     static_cast<UINT>(place.bottom - place.top), static_cast<BYTE*>(bits) + offset, stride);
     if (drawn) {
         HBITMAP mask = CreateBitmap(iconWidth, iconHeight, 1, 1, iconMask);
         ICONINFO parts = {TRUE, 0, 0, mask, colour};
@@ -168,20 +228,22 @@ static IWICBitmap* fittedCover(IWICImagingFactory* factory, IWICBitmapSource* pi
 {
     UINT width = 0, height = 0;
     picture->GetSize(&width, &height);
-    IWICBitmapScaler* scaler = nullptr;
-    IWICBitmapSource* source = picture;
     if (width > static_cast<UINT>(coverSide) || height > static_cast<UINT>(coverSide)) {
         RECT place = fittedPlace(static_cast<int>(width), static_cast<int>(height), coverSide, coverSide);
-        if (FAILED(factory->CreateBitmapScaler(&scaler)) || !scaler ||
-            FAILED(scaler->Initialize(picture, place.right - place.left, place.bottom - place.top, WICBitmapInterpolationModeFant))) {
-            release(scaler);
-            return nullptr;
-        }
-        source = scaler;
+        width = static_cast<UINT>(place.right - place.left);
+        height = static_cast<UINT>(place.bottom - place.top);
     }
     IWICBitmap* cover = nullptr;
-    if (FAILED(factory->CreateBitmapFromSource(source, WICBitmapCacheOnLoad, &cover))) cover = nullptr;
-    release(scaler);
+    IWICBitmapLock* lock = nullptr;
+    WICRect whole = {0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    UINT stride = 0, size = 0;
+    BYTE* pixels = nullptr;
+    bool made = SUCCEEDED(factory->CreateBitmap(width, height, bgraPixels, WICBitmapCacheOnLoad, &cover)) && cover
+             && SUCCEEDED(cover->Lock(&whole, WICBitmapLockWrite, &lock)) && lock && SUCCEEDED(lock->GetStride(&stride))
+             && SUCCEEDED(lock->GetDataPointer(&size, &pixels)) && pixels && size >= stride * height
+             && resampled(factory, picture, width, height, pixels, stride);
+    release(lock);
+    if (!made) release(cover);
     return cover;
 }
 

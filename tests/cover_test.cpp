@@ -12,8 +12,8 @@ namespace {
 const char song[] = "12. Some Artist - Some Song - Winamp";
 
 // Blue is 300 by 200, green a square; the broken ones start as the blue JPEG. The bombs are small PNGs
-// that declare 30,000 by 30,000 pixels (more than Wine's scaler takes), and 8,193 by 8,193 (which it
-// would scale, in a third of a second).
+// that declare 30,000 by 30,000 pixels, and 8,193 by 8,193 (which Wine would decode, in a third of a
+// second).
 enum Picture { NoPicture, Blue3x2Jpeg, GreenSquarePng, GreenSquareJpeg, ZeroBytes, Truncated, Corrupt, OverSixteenMiB,
                Bomb, JustTooLarge };
 
