@@ -1,6 +1,6 @@
 // The popup window and its thread. Topmost, never active, no taskbar button; one at most, refilled in
-// place for each new song. Sizes follow the monitor's DPI; a monitor that is gone gives way to the
-// primary one, so the popup is never off-screen.
+// place for each new song; it fades where the system animates. Sizes follow the monitor's DPI; a
+// monitor that is gone gives way to the primary one, so the popup is never off-screen.
 #include <windows.h>
 #include "popup.h"
 #include "../buttons/buttons.h"
@@ -18,7 +18,8 @@ enum ButtonId : int { PreviousId = 1, PlayPauseId, NextId };
 
 static const wchar_t windowClass[] = L"Pipwick popup";
 static const UINT showContent = WM_APP;        // lParam: the Content to show
-static const UINT_PTR hideTimer = 1;
+static const UINT_PTR hideTimer = 1, fadeTimer = 2;
+static const DWORD fadeTime = 150, fadeStep = 15;   // in and out within 200 ms
 static const DWORD shortestStay = 5000;        // "Duration" 0 or less
 static const DWORD startWait = 2000;           // how long a first popup waits for its thread
 static const DWORD endWait = 2000;             // how long quit waits for it
@@ -48,6 +49,8 @@ static HWND owner;                     // hidden
 static HFONT textFont, headingFont;
 static int coverSide, margin, gap, buttonWidth, buttonHeight;
 static bool pointerInside;
+static int fading;                     // 1 in, -1 out, 0 not
+static DWORD fadeStart;                // GetTickCount when it began
 
 static int scaled(int size, UINT dpi)
 {
@@ -214,7 +217,61 @@ static DWORD stayTime()
 static void hidePopup(HWND window)
 {
     KillTimer(window, hideTimer);
+    KillTimer(window, fadeTimer);
+    fading = 0;
     ShowWindow(window, SW_HIDE);
+}
+
+// The popup fades where the system animates its own windows (before Vista: where its tooltips fade).
+static bool systemAnimates()
+{
+    BOOL on = FALSE, fades = FALSE;
+    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &on, 0)) return on != FALSE;
+    return SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &on, 0) && on && SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fades, 0) &&
+           fades;
+}
+
+static void setOpacity(HWND window, BYTE alpha)
+{
+    SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
+}
+
+static void startFade(HWND window, int direction)
+{
+    fading = direction;
+    fadeStart = GetTickCount();
+    SetTimer(window, fadeTimer, fadeStep, nullptr);
+}
+
+static void stopFade(HWND window)
+{
+    fading = 0;
+    KillTimer(window, fadeTimer);
+    setOpacity(window, 255);
+}
+
+// Opacity from the time the fade has run, so that a late timer never slows it down.
+static void fadeOnward(HWND window)
+{
+    DWORD elapsed = GetTickCount() - fadeStart;
+    if (elapsed >= fadeTime) {
+        if (fading < 0) hidePopup(window);
+        else stopFade(window);
+        return;
+    }
+    BYTE part = static_cast<BYTE>(255 * elapsed / fadeTime);
+    setOpacity(window, fading > 0 ? part : static_cast<BYTE>(255 - part));
+}
+
+static void timeUp(HWND window, UINT_PTR timer)
+{
+    if (timer == fadeTimer) {
+        fadeOnward(window);
+        return;
+    }
+    KillTimer(window, hideTimer);
+    if (systemAnimates()) startFade(window, -1);
+    else hidePopup(window);
 }
 
 // The window text is what screen readers read: the heading, a line feed, the text.
@@ -230,7 +287,11 @@ static void takeContent(HWND window, const Content* content)
     wchar_t name[32];
     LoadStringW(pluginRecord.moduleInstance, shown.state == Playing ? IDS_BUTTON_PAUSE : IDS_BUTTON_PLAY, name, 32);
     SetWindowTextW(buttons[1], name);
+    bool appearing = !IsWindowVisible(window) && systemAnimates();
+    if (appearing) setOpacity(window, 0);
+    else stopFade(window);   // also one fading out: the new song shows whole
     placePopup(window);
+    if (appearing) startFade(window, 1);
     InvalidateRect(window, nullptr, TRUE);
     if (!pointerInside) SetTimer(window, hideTimer, stayTime(), nullptr);
     if (settings.sound) playNotificationSound();
@@ -253,6 +314,7 @@ static void notePointer(HWND window, bool inside)
         TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
         TrackMouseEvent(&track);
         KillTimer(window, hideTimer);
+        if (fading < 0) stopFade(window);
     } else if (IsWindowVisible(window)) {
         SetTimer(window, hideTimer, stayTime(), nullptr);
     }
@@ -274,7 +336,7 @@ static LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_MOUSELEAVE: notePointer(window, false); return 0;
     case WM_LBUTTONUP: bringPlayerForward(window); return 0;
     case WM_RBUTTONUP: hidePopup(window); return 0;
-    case WM_TIMER: if (wParam == hideTimer) hidePopup(window); return 0;
+    case WM_TIMER: timeUp(window, wParam); return 0;
     case WM_COMMAND: pressButton(LOWORD(wParam)); return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -294,14 +356,15 @@ static HWND makePopupWindow()
     // A window owned by a hidden one never has a taskbar button, whatever the shell (Wine's shows one
     // for a tool window of its own).
     owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, windowClass, L"", WS_POPUP, 0, 0, 0, 0,
-                                  owner, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED, windowClass, L"", WS_POPUP,
+                                  0, 0, 0, 0, owner, nullptr, instance, nullptr);
     if (!window) {
         if (owner) DestroyWindow(owner);
         owner = nullptr;
         UnregisterClassW(windowClass, instance);
         return nullptr;
     }
+    setOpacity(window, 255);   // a layered window shows nothing until it has an opacity
     static const UINT names[] = {IDS_BUTTON_PREVIOUS, IDS_BUTTON_PLAY, IDS_BUTTON_NEXT};
     for (int i = 0; i < 3; ++i) {
         wchar_t name[32];
@@ -317,6 +380,7 @@ static void forgetShown()
     if (shown.cover) DestroyIcon(shown.cover);
     shown = {};
     pointerInside = false;
+    fading = 0;
     if (textFont) DeleteObject(textFont);
     if (headingFont) DeleteObject(headingFont);
     textFont = headingFont = nullptr;

@@ -56,7 +56,7 @@ USER32.DLL!IsIconic USER32.DLL!IsWindowVisible USER32.DLL!KillTimer USER32.DLL!L
 USER32.DLL!MonitorFromWindow USER32.DLL!MoveWindow USER32.DLL!PeekMessageW USER32.DLL!PostQuitMessage USER32.DLL!ReleaseDC
 USER32.DLL!SendMessageW USER32.DLL!SetForegroundWindow USER32.DLL!SetTimer USER32.DLL!SetWindowPos USER32.DLL!SetWindowTextW
 USER32.DLL!ShowWindow USER32.DLL!ShowWindowAsync USER32.DLL!SystemParametersInfoW USER32.DLL!TrackMouseEvent USER32.DLL!TranslateMessage
-USER32.DLL!SetDlgItemTextW USER32.DLL!SetWindowLongA USER32.DLL!SetWindowLongW USER32.DLL!wsprintfW USER32.DLL!wvsprintfA USER32.DLL!wvsprintfW
+USER32.DLL!SetDlgItemTextW USER32.DLL!SetLayeredWindowAttributes USER32.DLL!SetWindowLongA USER32.DLL!SetWindowLongW USER32.DLL!wsprintfW USER32.DLL!wvsprintfA USER32.DLL!wvsprintfW
 '
 # An import's line: Debian 12's objdump prints "vma hint name", Debian 13's "vma <none> hint name".
 functions=$(awk '/^[[:space:]]*DLL Name:/ { dll = toupper($3) }

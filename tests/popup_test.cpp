@@ -52,6 +52,21 @@ HWND button(HWND popup, const char* name)
     return nullptr;
 }
 
+// Runs the player until the condition holds, within 10 s.
+template <typename Condition> bool eventually(Condition holds)
+{
+    for (int i = 0; i < 1000 && !holds(); ++i) runPlayerFor(10);
+    return holds();
+}
+
+int opacity(HWND window)
+{
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    GetLayeredWindowAttributes(window, nullptr, &alpha, &flags);
+    return flags & LWA_ALPHA ? alpha : 255;
+}
+
 }  // namespace
 
 TEST_CASE("the popup: topmost, never active, no taskbar button; the heading and text as its name; one at most; no balloon")
@@ -150,6 +165,32 @@ TEST_CASE("a click brings the player forward, restored, and takes the popup down
     CHECK(!IsWindowVisible(popup));
     dispatchPlayerMessages();   // the restore was posted, never waited for
     CHECK(!IsIconic(player.window));
+    player.quit();
+}
+
+TEST_CASE("Wine animates windows: the popup fades in by the module's clock, and fades out after its duration")
+{
+    BOOL animates = FALSE;
+    REQUIRE(SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animates, 0));
+    REQUIRE(animates);
+    const PollAnswer script[] = {{StatePlaying, song}};
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nPopup=1\r\nDuration=1000\r\n");
+    DWORD now = GetTickCount();
+    REQUIRE(controlPluginClock(player.plugin.module, now));
+    player.init(script, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    HWND popup = findPopup();
+    REQUIRE(popup);
+    CHECK(IsWindowVisible(popup));
+    CHECK(opacity(popup) == 0);
+    setPluginClock(now + 75);
+    CHECK(eventually([&] { return opacity(popup) == 127; }));
+    setPluginClock(now += 150);
+    CHECK(eventually([&] { return opacity(popup) == 255; }));
+    CHECK(eventually([&] {
+        setPluginClock(now += 10);
+        return !IsWindowVisible(popup);
+    }));
     player.quit();
 }
 
