@@ -24,6 +24,11 @@ wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debu
 # Windows 7 for every program unless a test sets another for its own (tests/windows-version.sh).
 wine reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
 # Wine's own fonts have no Japanese glyphs: the interface fonts borrow them from WenQuanYi Micro Hei.
+# Wine rewrites the links of Tahoma and Microsoft Sans Serif to its defaults whenever the code page
+# changes (every Russian or Japanese test does); those defaults name MS UI Gothic first, which the
+# substitute below turns into WenQuanYi, so the glyphs stay in every locale.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "MS UI Gothic" \
+    /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
 for face in "Tahoma" "Tahoma Bold" "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
         /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
