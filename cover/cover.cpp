@@ -125,8 +125,9 @@ static bool resampled(IWICImagingFactory* factory, IWICBitmapSource* picture, UI
     UINT pictureWidth = 0, pictureHeight = 0;
     IWICFormatConverter* converter = nullptr;
     // Here and below, a success that hands back nothing is a failure too.
-    bool read = width <= static_cast<UINT>(largestIcon) && SUCCEEDED(picture->GetSize(&pictureWidth, &pictureHeight))
-             && pictureWidth <= largestCover && SUCCEEDED(factory->CreateFormatConverter(&converter)) && converter
+    bool read = width <= static_cast<UINT>(largestIcon) && height <= static_cast<UINT>(largestIcon)
+             && SUCCEEDED(picture->GetSize(&pictureWidth, &pictureHeight)) && pictureWidth <= largestCover
+             && pictureHeight <= largestCover && SUCCEEDED(factory->CreateFormatConverter(&converter)) && converter
              && SUCCEEDED(converter->Initialize(picture, bgraPixels, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom));
     for (UINT y = 0; read && y < height; ++y) {
         UINT top, bottom;
@@ -240,7 +241,7 @@ static IWICBitmap* fittedCover(IWICImagingFactory* factory, IWICBitmapSource* pi
     BYTE* pixels = nullptr;
     bool made = SUCCEEDED(factory->CreateBitmap(width, height, bgraPixels, WICBitmapCacheOnLoad, &cover)) && cover
              && SUCCEEDED(cover->Lock(&whole, WICBitmapLockWrite, &lock)) && lock && SUCCEEDED(lock->GetStride(&stride))
-             && SUCCEEDED(lock->GetDataPointer(&size, &pixels)) && pixels && size >= stride * height
+             && stride >= width * 4 && SUCCEEDED(lock->GetDataPointer(&size, &pixels)) && pixels && size >= stride * height
              && resampled(factory, picture, width, height, pixels, stride);
     release(lock);
     if (!made) release(cover);

@@ -214,12 +214,13 @@ static DWORD stayTime()
     return duration > 0 ? static_cast<DWORD>(duration) : shortestStay;
 }
 
+static void stopFade(HWND window);
+
 static void hidePopup(HWND window)
 {
     KillTimer(window, hideTimer);
-    KillTimer(window, fadeTimer);
-    fading = 0;
     ShowWindow(window, SW_HIDE);
+    stopFade(window);   // once hidden: a faded-out popup must not flash whole
 }
 
 // The popup fades where the system animates its own windows (before Vista: where its tooltips fade).
@@ -227,8 +228,8 @@ static bool systemAnimates()
 {
     BOOL on = FALSE, fades = FALSE;
     if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &on, 0)) return on != FALSE;
-    return SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &on, 0) && on && SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fades, 0) &&
-           fades;
+    bool tooltipsAnimate = SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &on, 0) && on;
+    return tooltipsAnimate && SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fades, 0) && fades;
 }
 
 static void setOpacity(HWND window, BYTE alpha)

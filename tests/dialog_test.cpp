@@ -613,7 +613,7 @@ std::string listed(HWND dialog, int box)
 
 const FakeMonitor twoMonitors[] = {{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}}, {{1920, 0, 3200, 1024}, {1920, 0, 3200, 1024}}};
 
-// The lists as the dialog shows them with a monitor chosen that is not there now.
+// The lists as the dialog shows them on two monitors, for the choice the settings file holds.
 void popupLists(std::string* places, std::string* monitors, StandInPlayer& player)
 {
     answerMonitors(twoMonitors, 2);
