@@ -1,6 +1,7 @@
 // The benchmark: what the plug-in costs the player while it runs. Prints figures and ratios.
 #include <windows.h>
 #include <objbase.h>
+#include <stdarg.h>
 #include <stdlib.h>
 #include <stdio.h>
 #include <string.h>
@@ -19,6 +20,19 @@ namespace {
 LARGE_INTEGER frequency;
 
 double milliseconds(LONGLONG ticks) { return 1000.0 * ticks / frequency.QuadPart; }
+
+// A figure taken under emulation (i386 through QEMU: tools/root.sh) is not comparable with a native one.
+bool emulated;
+
+void figure(const char* format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    printf(emulated ? "%s [emulated i386: not comparable with native figures]\n" : "%s\n", line);
+}
 
 struct Bench {
     char folder[MAX_PATH];
@@ -100,8 +114,8 @@ void measureCpuPerPoll()
 
     double bareCpu = bareCpuPerPoll(bench.window, polls, 0);
     double bareWithPause = bareCpuPerPoll(bench.window, polls, 1);
-    printf("CPU per poll (steady song, 1 ms interval, %d polls): watcher %.1f us; bare query + title read %.1f us,"
-           " ratio %.2f (aim <= 1.5); bare with the same 1 ms alertable pause %.1f us, ratio %.2f\n",
+    figure("CPU per poll (steady song, 1 ms interval, %d polls): watcher %.1f us; bare query + title read %.1f us,"
+           " ratio %.2f (aim <= 1.5); bare with the same 1 ms alertable pause %.1f us, ratio %.2f",
            polls, watcherCpu, bareCpu, watcherCpu / bareCpu, bareWithPause, watcherCpu / bareWithPause);
 }
 
@@ -133,7 +147,7 @@ void measureBalloonLatency(int interval)
         worst = beyond > worst ? beyond : worst;
         ++count;
     }
-    printf("song change to balloon, minus the %d ms interval and the 500 ms settle: mean %.2f ms, worst %.2f ms over %d songs (aim < 20 ms)\n",
+    figure("song change to balloon, minus the %d ms interval and the 500 ms settle: mean %.2f ms, worst %.2f ms over %d songs (aim < 20 ms)",
            interval, count ? total / count : 0.0, worst, count);
 }
 
@@ -192,7 +206,7 @@ void measureCoverTime(UINT side, const char* what, const char* formats = "")
     bench.plugin.record->quit();
     observeShellCalls(nullptr);
     answerSongTags(nullptr, 0);
-    printf("balloon due to sent (settle's title read to shell call), %s: mean %.2f ms, worst %.2f ms over %d songs\n",
+    figure("balloon due to sent (settle's title read to shell call), %s: mean %.2f ms, worst %.2f ms over %d songs",
            what, dueToSent.count ? dueToSent.total / dueToSent.count : 0.0, dueToSent.worst, dueToSent.count);
 }
 
@@ -230,8 +244,8 @@ void measurePopupTime()
     bench.plugin.record->init();
     runPlayerUntilPolls(11);
     bench.plugin.record->quit();
-    printf("popup due to on screen (settle's title read to its first paint), a 1000 x 1000 JPEG beside each song: "
-           "mean %.2f ms, worst %.2f ms over %d songs (aim < 30 ms)\n",
+    figure("popup due to on screen (settle's title read to its first paint), a 1000 x 1000 JPEG beside each song: "
+           "mean %.2f ms, worst %.2f ms over %d songs (aim < 30 ms)",
            dueToShown.count ? dueToShown.total / dueToShown.count : 0.0, dueToShown.worst, dueToShown.count);
 }
 
@@ -274,7 +288,7 @@ void measureOverlayUpdate(int embeddedSide, const char* what)
     bench.plugin.record->quit();
     observeMediaControls(nullptr);
     answerSongTags(nullptr, 0);
-    printf("one song in the media overlay (its file, five tags, the thumbnail, Update()), %s: mean %.2f ms, worst %.2f ms over %d songs\n",
+    figure("one song in the media overlay (its file, five tags, the thumbnail, Update()), %s: mean %.2f ms, worst %.2f ms over %d songs",
            what, dueToUpdate.count ? dueToUpdate.total / dueToUpdate.count : 0.0, dueToUpdate.worst, dueToUpdate.count);
 }
 
@@ -296,7 +310,7 @@ void measureQuit(int interval)
         double took = milliseconds(end.QuadPart - start.QuadPart);
         worst = took > worst ? took : worst;
     }
-    printf("quit returns with a %d ms interval: worst %.2f ms over 5 runs (aim < 50 ms)\n", interval, worst);
+    figure("quit returns with a %d ms interval: worst %.2f ms over 5 runs (aim < 50 ms)", interval, worst);
 }
 
 struct Usage { DWORD handles; unsigned long privateKiB, residentKiB; };
@@ -387,11 +401,11 @@ void soak()
     bench.plugin.record->quit();
     DWORD handlesAfterQuit = countHandles();
     int ownIconsLeft = simulatedIconCount() - simulatedIconShown(bench.window, playerIconId);
-    printf("soak: %ld polls in %.1f s, %d stable songs, %d changed within the settle, %ld shell calls\n",
+    figure("soak: %ld polls in %.1f s, %d stable songs, %d changed within the settle, %ld shell calls",
            pollsAnswered(), milliseconds(end.QuadPart - start.QuadPart) / 1000, songs, changed, shellCallCount());
-    printf("soak: after quit: icons of the plug-in's own %d, message-only windows %d -> %d, handles %lu\n",
+    figure("soak: after quit: icons of the plug-in's own %d, message-only windows %d -> %d, handles %lu",
            ownIconsLeft, windowsBefore, messageOnlyWindows(), handlesAfterQuit);
-    printf("soak: handles %lu -> %lu; private (anonymous resident) memory %lu -> %lu KiB; resident %lu -> %lu KiB\n",
+    figure("soak: handles %lu -> %lu; private (anonymous resident) memory %lu -> %lu KiB; resident %lu -> %lu KiB",
            before.handles, after.handles, before.privateKiB, after.privateKiB, before.residentKiB, after.residentKiB);
 }
 
@@ -400,6 +414,8 @@ void soak()
 int main(int argc, char** argv)
 {
     QueryPerformanceFrequency(&frequency);
+    char flag[8] = "";
+    emulated = GetEnvironmentVariableA("PIPWICK_EMULATED", flag, sizeof flag) && strcmp(flag, "1") == 0;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);   // the cover picture is made with Windows' encoder
     bool quick = argc > 1 && strcmp(argv[1], "--quick") == 0;
     char dll[MAX_PATH];

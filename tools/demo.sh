@@ -14,6 +14,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 tools/build.sh >/dev/null
 . tools/platform.sh
+[ "$pipwick_emulated" = 0 ] || exec "${pipwick_in_root[@]}" bash "$0" "$@"
 
 # The songs' files need only exist by name; the covers are real pictures.
 music="$top/$pipwick_build/demo/music"

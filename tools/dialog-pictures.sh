@@ -5,6 +5,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
 tools/build.sh >/dev/null
 . tools/platform.sh
+[ "$pipwick_emulated" = 0 ] || exec "${pipwick_in_root[@]}" bash "$0" "$@"
 mkdir -p docs
 
 photograph() {   # locale, output file

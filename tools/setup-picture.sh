@@ -4,9 +4,14 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
-tools/build.sh >/dev/null
-setup=$(tools/release.sh | sed -n 3p)
+if [ "${PIPWICK_IN_ROOT:-}" = bind ]; then
+    setup=$1   # made outside the emulated route's root, by the run that came in
+else
+    tools/build.sh >/dev/null
+    setup=$(tools/release.sh | sed -n 3p)
+fi
 . tools/platform.sh
+[ "$pipwick_emulated" = 0 ] || exec "${pipwick_in_root[@]}" bash "$0" "$setup"
 if [ "$pipwick_preset" != default ]; then   # 64-bit Wine: the same page, from the amd64 build of the script
     test_setup=$pipwick_build/test-setup/$(basename "$setup" -setup.exe)-x64-test.exe
     tools/make-setup.sh build/gen_Pipwick.dll "$test_setup" amd64-unicode

@@ -2,31 +2,22 @@
 # Installs what building, testing, the demo and the release need: the i686 MinGW-w64 cross compiler,
 # 32-bit Wine with its own fonts (without them caption buttons draw as letters) and a font with Japanese
 # glyphs, Xvfb, the Russian and Japanese locales, doctest, ImageMagick and NSIS for the setup program.
-# Where the machine cannot run 32-bit programs, or 32-bit Wine cannot be installed, 64-bit Wine and the
-# x86-64 cross compiler instead (the 64-bit route; PIPWICK_ROUTE=x64 asks for it). Fails only when
-# neither route installs. Idempotent and quick when all is present.
+# Where the machine cannot run 32-bit programs, the build tools here and 32-bit Wine in a Debian root
+# that runs them through QEMU (tools/root.sh); where that cannot be either, or 32-bit Wine cannot be
+# installed, 64-bit Wine and the x86-64 cross compiler (the 64-bit route; PIPWICK_ROUTE=x64 asks for it).
+# Fails only when no route installs. Idempotent and quick when all is present.
 set -euo pipefail
 
-# Whether the kernel runs 32-bit x86 programs at all, asked before any 32-bit package is there: a
-# 93-byte static ELF32 that only exits 0 ("Exec format error" where it cannot run).
-runs_32bit() {
-    local probe
-    probe=$(mktemp /tmp/pipwick-elf32-XXXXXX)
-    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
-'\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'\
-'\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00'\
-'\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
-    chmod +x "$probe"
-    local status=0
-    "$probe" 2>/dev/null || status=$?
-    rm -f "$probe"
-    return $status
-}
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$top/tools/platform.sh"
 
-common_pkgs=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine fonts-wine fonts-wqy-microhei
-             xvfb xauth locales doctest-dev imagemagick nsis)
+# What building needs, and what running the Windows programs needs: a root that runs this tree's build
+# (the emulated route's) has only the latter; the machine that builds for it, only the former.
+build_pkgs=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 doctest-dev imagemagick nsis)
+run_pkgs=(cmake binutils-mingw-w64-i686 wine fonts-wine fonts-wqy-microhei xvfb xauth x11-utils locales imagemagick)
 route32_pkgs=(wine32:i386)
 route64_pkgs=(wine64 g++-mingw-w64-x86-64-win32)
+emulated_pkgs=(debootstrap)
 
 missing_of() {   # sets missing to those of the named packages not installed
     missing=()
@@ -75,24 +66,58 @@ install_missing() {   # packages...
     apt_install -t "$suite" "${missing[@]}"
 }
 
-# The 32-bit route tests the DLL that ships. PIPWICK_ROUTE=x64 asks for the 64-bit one (CI runs both);
-# a machine that fell back once stays on it until PIPWICK_ROUTE=i686 asks for another try.
+# Whether a user namespace can have a binfmt_misc of its own (Linux 6.7 on), in which QEMU runs i386.
+can_emulate() {
+    local dir status=0
+    dir=$(mktemp -d /tmp/pipwick-binfmt-XXXXXX)
+    sudo_ unshare --user --map-root-user --mount -- mount -t binfmt_misc binfmt_misc "$dir" 2>/dev/null || status=$?
+    rmdir "$dir"
+    return $status
+}
+
+# The routes in order (tools/platform.sh): 32-bit Wine here, 32-bit Wine emulated in a root, 64-bit
+# Wine. PIPWICK_ROUTE names one (CI runs x64 beside the first that works); a machine that fell back
+# once stays on the 64-bit route until PIPWICK_ROUTE=i686 asks for another try. Inside a root the route
+# is the root's own.
 route=${PIPWICK_ROUTE:-}
+[ -z "${PIPWICK_IN_ROOT:-}" ] || [ "$route" != i686-emulated ] || route=
 if [ -z "$route" ]; then
-    if ! runs_32bit; then
-        echo "setup: this machine cannot run 32-bit programs: 64-bit Wine and a 64-bit test build instead of 32-bit Wine"
-        route=x64
-    else
+    if pipwick_runs_32bit; then
         missing_of "${route32_pkgs[@]}"
         route=i686
         if [ ${#missing[@]} -gt 0 ] && missing_of "${route64_pkgs[@]}" && [ ${#missing[@]} -eq 0 ]; then
             echo "setup: 32-bit Wine is not installed here, the 64-bit route is: staying on it (PIPWICK_ROUTE=i686 tries again)"
             route=x64
         fi
+    elif can_emulate; then
+        echo "setup: this machine cannot run 32-bit programs: the 32-bit DLL runs under 32-bit Wine emulated by QEMU, in a Debian $pipwick_release root of its own (the i686-emulated route)"
+        route=i686-emulated
+    else
+        echo "setup: this machine cannot run 32-bit programs, nor emulate them (no binfmt_misc of its own in a user namespace: Linux $(uname -r), 6.7 or later is needed): 64-bit Wine and a 64-bit test build instead"
+        route=x64
     fi
+elif [ "$route" = i686-emulated ]; then
+    echo "setup: the i686-emulated route, as PIPWICK_ROUTE asks: the 32-bit DLL under 32-bit Wine emulated by QEMU, in a Debian $pipwick_release root of its own"
 fi
 first_failure() { grep -m1 '^E:' "$install_log" || tail -n1 "$install_log"; }
+if [ "${PIPWICK_IN_ROOT:-}" = bind ]; then
+    common_pkgs=("${run_pkgs[@]}")
+else
+    common_pkgs=("${build_pkgs[@]}" "${run_pkgs[@]}")
+fi
 failed32=
+if [ "$route" = i686-emulated ]; then
+    if ! install_missing "${build_pkgs[@]}" "${emulated_pkgs[@]}"; then
+        failed32=$(first_failure)
+    elif { [ ! -x "$pipwick_qemu" ] || [ ! -x "$pipwick_roots/$pipwick_release/usr/lib/wine/wine" ]; } &&
+         ! "$top/tools/root.sh" "$pipwick_release" --bind true; then
+        failed32="the root could not be made"
+    fi
+    if [ -n "$failed32" ]; then
+        echo "setup: the emulated route could not be set up ($failed32): the tests run on the 64-bit build under 64-bit Wine instead"
+        route=x64
+    fi
+fi
 if [ "$route" = i686 ] && ! install_missing "${common_pkgs[@]}" "${route32_pkgs[@]}"; then
     failed32=$(first_failure)
     echo "setup: 32-bit Wine could not be installed ($failed32): the tests run on the 64-bit build under 64-bit Wine instead"
@@ -104,6 +129,7 @@ if [ "$route" = x64 ] && ! install_missing "${common_pkgs[@]}" "${route64_pkgs[@
     cat "$install_log" >&2
     exit 1
 fi
+if [ "$route" = i686-emulated ]; then echo "setup: ready"; exit 0; fi
 
 # Russian gives Wine code page 1251 and Russian resources; Japanese gives code page 932 for double-byte titles.
 for loc in ru_RU.UTF-8 ja_JP.UTF-8 en_US.UTF-8; do

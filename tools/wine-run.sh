@@ -4,6 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 . "$top/tools/platform.sh"
+[ "$pipwick_emulated" = 0 ] || exec "${pipwick_in_root[@]}" "$0" "$@"
 export WINEPREFIX="${WINEPREFIX:-$pipwick_prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
