@@ -57,7 +57,7 @@ run_inside() {   # caller-uid caller-gid emulate cwd command...
         rm -rf --one-file-system "$root$work" && mkdir -p "$root$work"
         git -c safe.directory='*' -C "$top" ls-files -z --cached --others --exclude-standard |
             (cd "$top" && tar --null -T - --ignore-failed-read -cf - 2>/dev/null) | tar -xf - -C "$root$work"
-        cwd=$work
+        cwd=$work uid=0 gid=0   # the copy is the root's own
     fi
     local -a env=()
     mapfile -d '' env < <(passed_env)
