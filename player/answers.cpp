@@ -17,6 +17,14 @@ static volatile DWORD embeddedFlags;
 static volatile LONG embeddedAsked;
 static HANDLE volatile embeddedDelay;
 static volatile LONG iconsMade, iconsDestroyed;
+static volatile int screenReader = realAnswer;
+static POINT answeredPointer;
+static volatile bool pointerAnswered;
+static volatile int monitorDpiAnswer = realAnswer;
+static volatile Hold held = Hold::Nothing;
+static DWORD playerThread;                                         // the thread that armed the hold
+static HANDLE holdBegun = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+static HANDLE holdReleased = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
 // The shell's image factory for a song file, answering with the test's picture.
 struct AnsweredImages : IShellItemImageFactory {
@@ -84,6 +92,12 @@ static LONG WINAPI answeredRealVersion(OSVERSIONINFOW* version)
     return 0;
 }
 
+static HRESULT WINAPI answeredMonitorDpi(HMONITOR, int, UINT* x, UINT* y)
+{
+    *x = *y = static_cast<UINT>(monitorDpiAnswer);
+    return S_OK;
+}
+
 static HRESULT WINAPI answeredNotificationState(int* state)
 {
     if (notificationState == notificationStateFails) return E_FAIL;
@@ -107,6 +121,10 @@ static bool answered(const char* name, FARPROC* answer)
     }
     if (lstrcmpA(name, "RtlGetVersion") == 0 && windowsMajor != realAnswer) {
         *answer = procedure(&answeredRealVersion);
+        return true;
+    }
+    if (lstrcmpA(name, "GetDpiForMonitor") == 0 && monitorDpiAnswer != realAnswer) {
+        *answer = procedure(&answeredMonitorDpi);
         return true;
     }
     if (lstrcmpA(name, "DllGetVersion") == 0 && shellVersion != realAnswer) {
@@ -189,6 +207,58 @@ void answerMonitors(const FakeMonitor* monitors, int count, int playerOn)
     fakeMonitors = monitors;
 }
 
+static BOOL WINAPI answeringSystemParametersInfoW(UINT action, UINT number, void* value, UINT flags)
+{
+    if (action != SPI_GETSCREENREADER || screenReader == realAnswer) return SystemParametersInfoW(action, number, value, flags);
+    *static_cast<BOOL*>(value) = screenReader;
+    return TRUE;
+}
+
+static BOOL WINAPI answeringGetCursorPos(POINT* at)
+{
+    if (!pointerAnswered) return GetCursorPos(at);
+    *at = answeredPointer;
+    return TRUE;
+}
+
+static void holdHere()
+{
+    SetEvent(holdBegun);
+    WaitForSingleObject(holdReleased, 10000);
+}
+
+static HWND WINAPI holdingCreateWindowExW(DWORD extended, const wchar_t* className, const wchar_t* name, DWORD style, int x, int y,
+                                          int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* parameter)
+{
+    bool named = HIWORD(reinterpret_cast<ULONG_PTR>(className)) != 0;
+    if (held == Hold::PopupWindow && named && lstrcmpW(className, L"Pipwick popup") == 0) holdHere();
+    return CreateWindowExW(extended, className, name, style, x, y, width, height, parent, menu, instance, parameter);
+}
+
+static HANDLE WINAPI holdingCreateThread(SECURITY_ATTRIBUTES* security, SIZE_T stack, LPTHREAD_START_ROUTINE routine, void* parameter,
+                                         DWORD flags, DWORD* id)
+{
+    if (held == Hold::ThreadOffPlayer && GetCurrentThreadId() != playerThread) holdHere();
+    return CreateThread(security, stack, routine, parameter, flags, id);
+}
+
+static void releaseIfQuitWaits()
+{
+    if (held != Hold::Nothing && GetCurrentThreadId() == playerThread) SetEvent(holdReleased);
+}
+
+static DWORD WINAPI releasingMsgWait(DWORD count, const HANDLE* handles, BOOL all, DWORD timeout, DWORD mask)
+{
+    releaseIfQuitWaits();
+    return MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
+}
+
+static VOID WINAPI releasingSleep(DWORD milliseconds)
+{
+    releaseIfQuitWaits();
+    Sleep(milliseconds);
+}
+
 static HWND WINAPI answeringGetForegroundWindow()
 {
     return foregroundAnswered ? foregroundWindow : GetForegroundWindow();
@@ -205,6 +275,9 @@ bool answerForPlugin(HMODULE plugin)
     iconsMade = iconsDestroyed = 0;
     librariesLoaded[0] = '\0';
     fakeMonitors = nullptr;
+    screenReader = monitorDpiAnswer = realAnswer;
+    pointerAnswered = false;
+    holdPlugin(Hold::Nothing);
     // Whatever the Wine: none unless a test hands out its own, or asks for the system's.
     answerMediaControls(MediaControls::ActivationFails);
     answerGlobalHotkeys(GlobalHotkeys::Present);
@@ -216,10 +289,34 @@ bool answerForPlugin(HMODULE plugin)
         && patchImport(plugin, "USER32.dll", "MonitorFromWindow", reinterpret_cast<const void*>(&answeringMonitorFromWindow))
         && patchImport(plugin, "USER32.dll", "MonitorFromPoint", reinterpret_cast<const void*>(&answeringMonitorFromPoint))
         && patchImport(plugin, "USER32.dll", "CreateIconIndirect", reinterpret_cast<const void*>(&countedCreateIconIndirect))
-        && patchImport(plugin, "USER32.dll", "DestroyIcon", reinterpret_cast<const void*>(&countedDestroyIcon));
+        && patchImport(plugin, "USER32.dll", "DestroyIcon", reinterpret_cast<const void*>(&countedDestroyIcon))
+        && patchImport(plugin, "USER32.dll", "SystemParametersInfoW", reinterpret_cast<const void*>(&answeringSystemParametersInfoW))
+        && patchImport(plugin, "USER32.dll", "GetCursorPos", reinterpret_cast<const void*>(&answeringGetCursorPos))
+        && patchImport(plugin, "USER32.dll", "CreateWindowExW", reinterpret_cast<const void*>(&holdingCreateWindowExW))
+        && patchImport(plugin, "USER32.dll", "MsgWaitForMultipleObjects", reinterpret_cast<const void*>(&releasingMsgWait))
+        && patchImport(plugin, "KERNEL32.dll", "CreateThread", reinterpret_cast<const void*>(&holdingCreateThread))
+        && patchImport(plugin, "KERNEL32.dll", "Sleep", reinterpret_cast<const void*>(&releasingSleep));
 }
 
 void answerShellVersion(int major) { shellVersion = major; }
+void answerScreenReader(int running) { screenReader = running; }
+void answerMonitorDpi(int dpi) { monitorDpiAnswer = dpi; }
+
+void answerPointer(const POINT* at)
+{
+    if (at) answeredPointer = *at;
+    pointerAnswered = at != nullptr;
+}
+
+void holdPlugin(Hold where)
+{
+    ResetEvent(holdBegun);
+    ResetEvent(holdReleased);
+    playerThread = GetCurrentThreadId();
+    held = where;
+}
+
+bool waitUntilHeld(DWORD timeout) { return WaitForSingleObject(holdBegun, timeout) == WAIT_OBJECT_0; }
 void answerWindowsVersion(int major) { windowsMajor = major; }
 void answerNotificationState(int state) { notificationState = state; }
 

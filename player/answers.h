@@ -45,6 +45,22 @@ struct FakeMonitor {
 };
 void answerMonitors(const FakeMonitor* monitors, int count, int playerOn = 0);
 
+// Whether a screen reader runs (SPI_GETSCREENREADER): 1 or 0, or realAnswer.
+void answerScreenReader(int running);
+
+// Where the pointer is (GetCursorPos), until answerPointer(nullptr) gives the real one back.
+void answerPointer(const POINT* at);
+
+// Every monitor's DPI as GetDpiForMonitor (8.1 on) gives it, or realAnswer.
+void answerMonitorDpi(int dpi);
+
+// Holds the plug-in inside a call while quit is under way: the popup's window creation, or the
+// creation of a thread off the player's thread, waits there until quit on the player's thread waits
+// (its MsgWaitForMultipleObjects or Sleep). waitUntilHeld: false when nothing got there within timeout.
+enum class Hold { Nothing, PopupWindow, ThreadOffPlayer };
+void holdPlugin(Hold where);
+bool waitUntilHeld(DWORD timeout = 10000);
+
 // Each library the plug-in has loaded with LoadLibraryW, by the name it gave, a line each (UTF-8).
 const char* pluginLibraryLoads();
 

@@ -64,10 +64,18 @@ static void showCurrentSong()
     if (watcherThread) showSongAgain(watcherThread);
 }
 
+// The window that decides the buttons' commands, only where a surface with buttons is on: the popup,
+// or the media overlay, which exists from Windows 10 on. Made on the player's thread, as here.
+static void openButtonWindowIfWanted()
+{
+    bool overlay = settings.mediaControls && windowsMajorVersion() >= 10;
+    if (settings.active && (settings.popup || overlay)) openButtonWindow();
+}
+
 int pluginInit()
 {
     readSettings();
-    openButtonWindow();
+    openButtonWindowIfWanted();
     allowPopups();
     addShowSongHotkey(showCurrentSong);
     if (settings.active) startWatcher();
@@ -90,6 +98,7 @@ void pluginQuit()
 
 void applySettings()
 {
+    openButtonWindowIfWanted();
     if (settings.active && !watcherThread) {
         if (!droppedWatcherEnded()) return;   // still finishing: the next confirmed dialog tries again
         InterlockedExchange(&stopRequested, 0);

@@ -1,8 +1,10 @@
 // The popup window and its thread. Topmost, never active, no taskbar button; one at most, refilled in
 // place for each new song; it fades where the system animates. Sizes follow the monitor's DPI; a
-// monitor that is gone gives way to the primary one, so the popup is never off-screen.
+// monitor that is gone gives way to the primary one, so the popup is never off-screen. Only quit ends
+// its thread, whenever quit comes; closed from outside, it hides until the next song.
 #include <windows.h>
 #include "popup.h"
+#include "accessible.h"
 #include "../buttons/buttons.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
@@ -18,7 +20,8 @@ enum ButtonId : int { PreviousId = 1, PlayPauseId, NextId };
 
 static const wchar_t windowClass[] = L"Pipwick popup";
 static const UINT showContent = WM_APP;        // lParam: the Content to show
-static const UINT_PTR hideTimer = 1, fadeTimer = 2;
+static const UINT_PTR hideTimer = 1, fadeTimer = 2, pointerTimer = 3;
+static const DWORD pointerCheck = 100;        // how often a pointer over the popup is looked for
 static const DWORD fadeTime = 150, fadeStep = 15;   // in and out within 200 ms
 static const DWORD shortestStay = 5000;        // "Duration" 0 or less
 static const DWORD startWait = 2000;           // how long a first popup waits for its thread
@@ -29,6 +32,7 @@ static const UINT windows2000Metrics = FIELD_OFFSET(NONCLIENTMETRICSW, iPaddedBo
 static_assert(windows2000Metrics == 500, "five fonts and nine sizes, as Windows 2000 reads them");
 static_assert(sizeof(void*) != 4 || sizeof(MONITORINFO) == 40, "the monitor information the system fills");
 static const int coverSideAt96 = 64, marginAt96 = 10, gapAt96 = 8, buttonHeightAt96 = 24, buttonWidthAt96 = 84;
+static const int largestCoverSide = 256;       // the cover's own size: a larger icon of it is refused
 
 struct Content {
     wchar_t heading[64];
@@ -38,9 +42,11 @@ struct Content {
 };
 
 static volatile LONG life;             // a PopupLife
-static HANDLE volatile popupThread;    // while it runs
+static volatile LONG starting;         // 1 while the watcher starts the thread: quit lets it finish
+static HANDLE popupThread;             // while it runs
 static HWND volatile popupWindow;      // made by that thread
-static HANDLE windowReady;             // set once the thread has its window, or has given up
+static HANDLE volatile windowReady;    // set once the thread has its window, or has given up
+static HANDLE volatile endRequested;   // set by quit: the thread ends, whether or not its window is known
 
 // Only the popup's thread touches these.
 static Content shown;
@@ -48,6 +54,7 @@ static HWND buttons[3];
 static HWND owner;                     // hidden
 static HFONT textFont, headingFont;
 static int coverSide, margin, gap, buttonWidth, buttonHeight;
+static int textBottom;                 // where the text must end, above the buttons
 static bool pointerInside;
 static int fading;                     // 1 in, -1 out, 0 not
 static DWORD fadeStart;                // GetTickCount when it began
@@ -76,9 +83,15 @@ static RECT workAreaOf(HMONITOR monitor)
     return work;
 }
 
+static int coverSideAt(UINT dpi)
+{
+    int side = scaled(coverSideAt96, dpi);
+    return side < largestCoverSide ? side : largestCoverSide;
+}
+
 int popupCoverSide()
 {
-    return scaled(coverSideAt96, monitorDpi(chosenMonitor()));
+    return coverSideAt(monitorDpi(chosenMonitor()));
 }
 
 // The system's message font at the monitor's DPI, and its bold form for the heading.
@@ -140,7 +153,8 @@ static int placedOnAxis(int start, int end, int size, int where)   // where: 0 s
     return at < start ? start : at;
 }
 
-// Size and place for what is shown now, on the chosen monitor; never outside its work area.
+// Size and place for what is shown now, on the chosen monitor; never outside its work area, nor wider
+// than a third of it: on a narrow one the buttons narrow, on a low one the text is cut above them.
 static void placePopup(HWND window)
 {
     HMONITOR monitor = chosenMonitor();
@@ -149,18 +163,26 @@ static void placePopup(HWND window)
     makeFonts(dpi);
     margin = scaled(marginAt96, dpi);
     gap = scaled(gapAt96, dpi);
-    coverSide = shown.cover ? scaled(coverSideAt96, dpi) : 0;
     buttonHeight = scaled(buttonHeightAt96, dpi);
+    int widest = (work.right - work.left) / 3;
+    int buttonsRoom = (widest - 2 * margin - 2 * gap) / 3;
     buttonWidth = scaled(buttonWidthAt96, dpi);
-    int widest = (work.right - work.left) / 3;   // the popup at most a third of the work area
+    if (buttonWidth > buttonsRoom) buttonWidth = buttonsRoom > 1 ? buttonsRoom : 1;
+    int besideButtons = 2 * margin + gap + buttonHeight;
+    int room = work.bottom - work.top - besideButtons;   // for the text and the cover
+    if (room < 1) room = 1;
+    coverSide = shown.cover ? coverSideAt(dpi) : 0;
+    if (coverSide > room) coverSide = room;
     int besideText = 2 * margin + (coverSide ? coverSide + gap : 0);
     HDC context = GetDC(window);
     SIZE block = textBlock(context, widest - besideText > 1 ? widest - besideText : 1);
     ReleaseDC(window, context);
+    if (block.cy > room) block.cy = room;
+    textBottom = margin + block.cy;
     int width = besideText + block.cx;
     int buttonsWidth = 3 * buttonWidth + 2 * gap + 2 * margin;
     if (width < buttonsWidth) width = buttonsWidth;
-    int height = 2 * margin + (block.cy > coverSide ? block.cy : coverSide) + gap + buttonHeight;
+    int height = besideButtons + (block.cy > coverSide ? block.cy : coverSide);
     LONG place = settings.popupPlace;
     static const int across[popupPlaces] = {2, 1, 0, 0, 1, 2}, down[popupPlaces] = {2, 2, 2, 0, 0, 0};
     int x = placedOnAxis(work.left, work.right, width, across[place]);
@@ -188,11 +210,12 @@ static void paintPopup(HWND window)
     RECT line = {left, margin, client.right - margin, margin};
     line.bottom = line.top + measured(context, headingFont, shown.heading, lstrlenW(shown.heading)).cy;
     DrawTextW(context, shown.heading, -1, &line, format);
-    for (int at = 0, length; at >= 0;) {
+    for (int at = 0, length; at >= 0 && line.bottom < textBottom;) {
         int start = at;
         at = nextLine(shown.text, start, &length);
         line.top = line.bottom;
         line.bottom = line.top + measured(context, textFont, shown.text + start, length).cy;
+        if (line.bottom > textBottom) line.bottom = textBottom;
         DrawTextW(context, shown.text + start, length, &line, format);
     }
     EndPaint(window, &paint);
@@ -219,6 +242,8 @@ static void stopFade(HWND window);
 static void hidePopup(HWND window)
 {
     KillTimer(window, hideTimer);
+    KillTimer(window, pointerTimer);
+    pointerInside = false;
     ShowWindow(window, SW_HIDE);
     stopFade(window);   // once hidden: a faded-out popup must not flash whole
 }
@@ -264,15 +289,49 @@ static void fadeOnward(HWND window)
     setOpacity(window, fading > 0 ? part : static_cast<BYTE>(255 - part));
 }
 
+static void watchPointer(HWND window);
+
 static void timeUp(HWND window, UINT_PTR timer)
 {
     if (timer == fadeTimer) {
         fadeOnward(window);
         return;
     }
+    if (timer == pointerTimer) {
+        watchPointer(window);
+        return;
+    }
     KillTimer(window, hideTimer);
     if (systemAnimates()) startFade(window, -1);
     else hidePopup(window);
+}
+
+// Each line's blanks at either end go: the one-line format starts with one.
+static int appendTrimmed(wchar_t* line, int used, int size, const wchar_t* text, int length)
+{
+    while (length > 0 && text[0] == L' ') ++text, --length;
+    while (length > 0 && text[length - 1] == L' ') --length;
+    if (length == 0) return used;
+    static const wchar_t separator[] = L", ";
+    for (int i = 0; used && separator[i] && used < size - 1; ++i) line[used++] = separator[i];
+    for (int i = 0; i < length && used < size - 1; ++i) line[used++] = text[i];
+    line[used] = L'\0';
+    return used;
+}
+
+// What a listener hears, in one line: the heading, then each line of the text ("Artist: ..., Title: ...").
+static void announcePopup(HWND window)
+{
+    wchar_t spoken[sizeof shown.heading / sizeof shown.heading[0] + 2 * (sizeof shown.text / sizeof shown.text[0])];
+    const int size = sizeof spoken / sizeof spoken[0];
+    spoken[0] = L'\0';
+    int used = appendTrimmed(spoken, 0, size, shown.heading, lstrlenW(shown.heading));
+    for (int at = 0, length; at >= 0;) {
+        int line = at;
+        at = nextLine(shown.text, line, &length);
+        used = appendTrimmed(spoken, used, size, shown.text + line, length);
+    }
+    announceAlert(window, spoken);
 }
 
 // The window text is what screen readers read: the heading, a line feed, the text.
@@ -285,7 +344,7 @@ static void takeContent(HWND window, const Content* content)
     lstrcatW(spoken, L"\n");
     lstrcatW(spoken, shown.text);
     SetWindowTextW(window, spoken);
-    wchar_t name[32];
+    wchar_t name[32] = L"";
     LoadStringW(pluginRecord.moduleInstance, shown.state == Playing ? IDS_BUTTON_PAUSE : IDS_BUTTON_PLAY, name, 32);
     SetWindowTextW(buttons[1], name);
     bool appearing = !IsWindowVisible(window) && systemAnimates();
@@ -296,6 +355,7 @@ static void takeContent(HWND window, const Content* content)
     InvalidateRect(window, nullptr, TRUE);
     if (!pointerInside) SetTimer(window, hideTimer, stayTime(), nullptr);
     if (settings.sound) playNotificationSound();
+    if (screenReaderRuns()) announcePopup(window);
 }
 
 static void bringPlayerForward(HWND window)
@@ -306,19 +366,45 @@ static void bringPlayerForward(HWND window)
     SetForegroundWindow(player);
 }
 
-// It stays while the pointer rests on it, and its full time after the pointer leaves.
-static void notePointer(HWND window, bool inside)
+// It stays while the pointer rests on it or on one of its buttons, and its full time after the pointer
+// leaves. The system asks the popup for the cursor wherever over it the pointer moves, buttons
+// included; whether it has left is looked for, since a button's leaving is no message of the popup's.
+static bool pointerOver(HWND window)
 {
-    if (inside == pointerInside) return;
-    pointerInside = inside;
-    if (inside) {
-        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
-        TrackMouseEvent(&track);
-        KillTimer(window, hideTimer);
-        if (fading < 0) stopFade(window);
-    } else if (IsWindowVisible(window)) {
-        SetTimer(window, hideTimer, stayTime(), nullptr);
-    }
+    POINT at;
+    RECT box;
+    return GetCursorPos(&at) && GetWindowRect(window, &box) && PtInRect(&box, at);
+}
+
+static void notePointer(HWND window)
+{
+    if (pointerInside || !IsWindowVisible(window)) return;
+    pointerInside = true;
+    KillTimer(window, hideTimer);
+    if (fading < 0) stopFade(window);
+    SetTimer(window, pointerTimer, pointerCheck, nullptr);
+}
+
+static void watchPointer(HWND window)
+{
+    if (pointerOver(window)) return;
+    pointerInside = false;
+    KillTimer(window, pointerTimer);
+    if (IsWindowVisible(window)) SetTimer(window, hideTimer, stayTime(), nullptr);
+}
+
+// A monitor unplugged, or a taskbar moved, while the popup is up: to its place on the monitor that
+// applies now.
+static void followDisplay(HWND window)
+{
+    if (IsWindowVisible(window)) placePopup(window);
+}
+
+static LRESULT answerObjectRequest(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    bool answered = false;
+    LRESULT object = accessibleObjectFor(wParam, lParam, &answered);
+    return answered ? object : DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
 }
 
 static void pressButton(int id)
@@ -333,14 +419,16 @@ static LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPAR
     case showContent: takeContent(window, reinterpret_cast<const Content*>(lParam)); return 1;
     case WM_PAINT: paintPopup(window); return 0;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    case WM_MOUSEMOVE: notePointer(window, true); return 0;
-    case WM_MOUSELEAVE: notePointer(window, false); return 0;
+    case WM_SETCURSOR: notePointer(window); break;
     case WM_LBUTTONUP: bringPlayerForward(window); return 0;
     case WM_RBUTTONUP: hidePopup(window); return 0;
     case WM_TIMER: timeUp(window, wParam); return 0;
     case WM_COMMAND: pressButton(LOWORD(wParam)); return 0;
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    // Closed from outside it goes as a right-click does; the next song brings it back. Only quit ends it.
+    case WM_CLOSE: hidePopup(window); return 0;
+    case WM_DISPLAYCHANGE: followDisplay(window); return 0;
+    case WM_SETTINGCHANGE: if (wParam == SPI_SETWORKAREA) followDisplay(window); break;
+    case WM_GETOBJECT: return answerObjectRequest(window, wParam, lParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -368,7 +456,7 @@ static HWND makePopupWindow()
     setOpacity(window, 255);   // a layered window shows nothing until it has an opacity
     static const UINT names[] = {IDS_BUTTON_PREVIOUS, IDS_BUTTON_PLAY, IDS_BUTTON_NEXT};
     for (int i = 0; i < 3; ++i) {
-        wchar_t name[32];
+        wchar_t name[32] = L"";
         LoadStringW(instance, names[i], name, 32);
         buttons[i] = CreateWindowExW(0, L"BUTTON", name, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0, window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(PreviousId + i)), instance, nullptr);
@@ -387,19 +475,32 @@ static void forgetShown()
     textFont = headingFont = nullptr;
 }
 
+// Quit's request is an event as well as a message: one made before the window was known ends the
+// thread too. A WM_QUIT from outside ends nothing.
+static void runUntilEnd()
+{
+    HANDLE end = endRequested;
+    for (;;) {
+        DWORD woke = MsgWaitForMultipleObjects(1, &end, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) return;   // the request, or a wait that failed
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 // The thread holds its own reference on the module, so that its last instructions run in mapped code.
 static DWORD WINAPI runPopups(LPVOID module)
 {
-    HWND window = life == Running ? makePopupWindow() : nullptr;
+    HWND window = makePopupWindow();
     popupWindow = window;
     SetEvent(windowReady);
-    MSG message;
-    while (window && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    if (window) runUntilEnd();
     popupWindow = nullptr;
-    if (window && IsWindow(window)) DestroyWindow(window);
+    forgetAccessible();
+    if (window) DestroyWindow(window);
     if (owner) DestroyWindow(owner);
     owner = nullptr;
     if (window) UnregisterClassW(windowClass, pluginRecord.moduleInstance);
@@ -415,20 +516,39 @@ void preparePopups()
     if (life != Ended) startPopups();
 }
 
-static bool startPopups()
+static HANDLE manualEvent(HANDLE volatile* event)
 {
-    if (InterlockedCompareExchange(&life, Running, NotStarted) != NotStarted) return life == Running && popupWindow;
-    if (!windowReady) windowReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HMODULE module = windowReady && modulePath[0] ? LoadLibraryW(modulePath) : nullptr;
+    if (!*event) *event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return *event;
+}
+
+// On the watcher's thread, the only one that starts popups. While it says it is starting, quit waits;
+// quit's Ended, once seen here, stops it: one of the two always sees the other.
+static void startPopupThread()
+{
+    if (!manualEvent(&windowReady) || !manualEvent(&endRequested)) return;
+    ResetEvent(windowReady);
+    ResetEvent(endRequested);
+    HMODULE module = modulePath[0] ? LoadLibraryW(modulePath) : nullptr;
     HANDLE thread = module ? CreateThread(nullptr, 0, runPopups, module, 0, nullptr) : nullptr;
     if (!thread) {
         if (module) FreeLibrary(module);
-        InterlockedExchange(&life, NotStarted);
-        return false;
+        return;   // not started: the next song tries again
     }
     popupThread = thread;
-    WaitForSingleObject(windowReady, startWait);
-    return popupWindow != nullptr;
+    HANDLE ready[] = {windowReady, endRequested};   // quit does not wait for the window
+    WaitForMultipleObjects(2, ready, FALSE, startWait);
+    InterlockedCompareExchange(&life, Running, NotStarted);
+}
+
+static bool startPopups()
+{
+    if (life == NotStarted) {
+        InterlockedExchange(&starting, 1);
+        if (life == NotStarted) startPopupThread();
+        InterlockedExchange(&starting, 0);
+    }
+    return life == Running && popupWindow;
 }
 
 void showPopup(const wchar_t* heading, const wchar_t* text, LONG playState, HICON cover)
@@ -451,15 +571,29 @@ void allowPopups()
     if (life == Ended && !popupThread) InterlockedExchange(&life, NotStarted);
 }
 
+static void closeEvent(HANDLE volatile* event)
+{
+    if (*event) CloseHandle(*event);
+    *event = nullptr;
+}
+
 // The player's thread waits here for the popup's, which never waits on it; sent messages still go through.
 void endPopups()
 {
     InterlockedExchange(&life, Ended);
+    // A start under way finishes first: it waits on nobody, and for the window only until this asks.
+    for (DWORD waited = 0; starting && waited < startWait + endWait; waited += 5) {
+        if (HANDLE end = endRequested) SetEvent(end);
+        Sleep(5);
+    }
+    if (starting) return;   // a start that hangs keeps what it uses
     HANDLE thread = popupThread;
-    if (!thread) return;
-    if (popupWindow) PostMessageW(popupWindow, WM_CLOSE, 0, 0);
-    waitAnsweringMessages(thread, endWait);
-    CloseHandle(thread);
-    popupThread = nullptr;
-    ResetEvent(windowReady);
+    if (thread) {
+        SetEvent(endRequested);
+        if (!waitAnsweringMessages(thread, endWait)) return;   // still running: it keeps its events
+        CloseHandle(thread);
+        popupThread = nullptr;
+    }
+    closeEvent(&windowReady);
+    closeEvent(&endRequested);
 }

@@ -40,20 +40,21 @@ KERNEL32.DLL!QueueUserAPC KERNEL32.DLL!Sleep KERNEL32.DLL!SleepEx KERNEL32.DLL!W
 KERNEL32.DLL!WritePrivateProfileStringW
 KERNEL32.DLL!lstrcatW KERNEL32.DLL!lstrcpyW KERNEL32.DLL!lstrcpynW KERNEL32.DLL!lstrlenW
 MSVCRT.DLL!_mbschr
-OLE32.DLL!CoCreateInstance OLE32.DLL!CoInitializeEx OLE32.DLL!CoUninitialize OLE32.DLL!CreateStreamOnHGlobal
+OLE32.DLL!CoCreateInstance OLE32.DLL!CoDisconnectObject OLE32.DLL!CoInitializeEx OLE32.DLL!CoUninitialize OLE32.DLL!CreateStreamOnHGlobal
 SHELL32.DLL!SHGetFolderPathW SHELL32.DLL!Shell_NotifyIconA SHELL32.DLL!Shell_NotifyIconW
 USER32.DLL!CheckDlgButton USER32.DLL!CreateIconIndirect USER32.DLL!CreateWindowExA USER32.DLL!CreateWindowExW USER32.DLL!DefWindowProcW USER32.DLL!DestroyIcon USER32.DLL!DestroyWindow USER32.DLL!DialogBoxParamW
 USER32.DLL!EnableWindow USER32.DLL!EndDialog USER32.DLL!GetClassLongA USER32.DLL!GetDlgItem USER32.DLL!GetDlgItemTextW USER32.DLL!GetForegroundWindow
 USER32.DLL!GetSystemMetrics USER32.DLL!GetWindowTextW USER32.DLL!GetWindowThreadProcessId
 USER32.DLL!IsDlgButtonChecked USER32.DLL!IsWindow USER32.DLL!LoadIconA USER32.DLL!LoadStringA USER32.DLL!LoadStringW
+KERNEL32.DLL!WaitForMultipleObjects
 USER32.DLL!MessageBoxW USER32.DLL!MsgWaitForMultipleObjects USER32.DLL!PeekMessageA USER32.DLL!PostMessageW USER32.DLL!RegisterClassW USER32.DLL!UnregisterClassW USER32.DLL!SendMessageA
 GDI32.DLL!CreateFontIndirectW GDI32.DLL!GetDeviceCaps GDI32.DLL!SelectObject GDI32.DLL!SetBkMode GDI32.DLL!SetTextColor
 KERNEL32.DLL!CreateEventW KERNEL32.DLL!ResetEvent KERNEL32.DLL!SetEvent
 USER32.DLL!BeginPaint USER32.DLL!DispatchMessageW USER32.DLL!DrawIconEx USER32.DLL!DrawTextW USER32.DLL!EndPaint
 USER32.DLL!EnumDisplayMonitors USER32.DLL!FillRect USER32.DLL!FrameRect USER32.DLL!GetClientRect USER32.DLL!GetDC
-USER32.DLL!GetMessageW USER32.DLL!GetMonitorInfoW USER32.DLL!GetSysColor USER32.DLL!GetSysColorBrush USER32.DLL!InvalidateRect
+USER32.DLL!GetCursorPos USER32.DLL!GetMessageW USER32.DLL!GetMonitorInfoW USER32.DLL!GetWindowRect USER32.DLL!GetSysColor USER32.DLL!GetSysColorBrush USER32.DLL!InvalidateRect
 USER32.DLL!IsIconic USER32.DLL!IsWindowVisible USER32.DLL!KillTimer USER32.DLL!LoadCursorW USER32.DLL!MonitorFromPoint
-USER32.DLL!MonitorFromWindow USER32.DLL!MoveWindow USER32.DLL!PeekMessageW USER32.DLL!PostQuitMessage USER32.DLL!ReleaseDC
+USER32.DLL!MonitorFromWindow USER32.DLL!MoveWindow USER32.DLL!NotifyWinEvent USER32.DLL!PtInRect USER32.DLL!PeekMessageW USER32.DLL!PostQuitMessage USER32.DLL!ReleaseDC
 USER32.DLL!SendMessageW USER32.DLL!SetForegroundWindow USER32.DLL!SetTimer USER32.DLL!SetWindowPos USER32.DLL!SetWindowTextW
 USER32.DLL!ShowWindow USER32.DLL!ShowWindowAsync USER32.DLL!SystemParametersInfoW USER32.DLL!TrackMouseEvent USER32.DLL!TranslateMessage
 USER32.DLL!SetDlgItemTextW USER32.DLL!SetLayeredWindowAttributes USER32.DLL!SetWindowLongA USER32.DLL!SetWindowLongW USER32.DLL!wsprintfW USER32.DLL!wvsprintfA USER32.DLL!wvsprintfW

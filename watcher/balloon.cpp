@@ -169,12 +169,6 @@ template <typename Notice>
 static void show(Notice& notice, HICON picture)
 {
     composeNotice(notice, picture);
-    // At a normal exit the player destroys its window before quit, and a poll in between reads
-    // "stopped": no balloon for that.
-    if (!IsWindow(pluginRecord.hostWindow)) {
-        destroyPicture(&picture);
-        return;
-    }
     bool onPlayerIcon = !ownIconOnly && notifyShell(NIM_MODIFY, &notice) != FALSE;
     if (onPlayerIcon) removeOwnIcon();
     else if (!showOnOwnIcon(notice)) {

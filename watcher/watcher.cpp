@@ -221,8 +221,14 @@ static void showSongInOverlayNow(PlayingFile* file)
 }
 
 // The balloon, or the popup where the user chose it: the same heading and text, under the same rules.
+// At a normal exit the player destroys its window before quit, and a poll in between reads
+// "stopped": nothing for that.
 static void announce(HICON picture, LONG state)
 {
+    if (!IsWindow(pluginRecord.hostWindow)) {
+        if (picture) DestroyIcon(picture);
+        return;
+    }
     if (!settings.popup) {
         showBalloon(wideText, picture);
         return;
