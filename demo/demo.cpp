@@ -227,8 +227,17 @@ void printPopup()
     char line[1024];
     WideCharToMultiByte(CP_UTF8, 0, text, -1, line, sizeof line, nullptr, nullptr);
     for (char* at = line; *at; ++at) if (*at == '\n' || *at == '\r') *at = '/';
-    printf("[%6.2f s] popup \"%s\" at %ld,%ld %ldx%ld  (player %s: %s)\n", timelineElapsed() / 1000.0, line, place.left, place.top,
-           place.right - place.left, place.bottom - place.top, stateName(currentPlayerState()), currentPlayerTitle());
+    char time[64] = "";   // the time under the text, where a song shows
+    HWND timeLine = FindWindowExW(popup, nullptr, L"Static", nullptr);
+    if (timeLine && IsWindowVisible(timeLine)) {
+        wchar_t shown[32] = L"";
+        GetWindowTextW(timeLine, shown, 32);
+        lstrcpyA(time, " [");
+        WideCharToMultiByte(CP_UTF8, 0, shown, -1, time + 2, sizeof time - 3, nullptr, nullptr);
+        lstrcatA(time, "]");
+    }
+    printf("[%6.2f s] popup \"%s\"%s at %ld,%ld %ldx%ld  (player %s: %s)\n", timelineElapsed() / 1000.0, line, time, place.left,
+           place.top, place.right - place.left, place.bottom - place.top, stateName(currentPlayerState()), currentPlayerTitle());
     printf("[%6.2f s] popup visible\n", timelineElapsed() / 1000.0);
     fflush(stdout);
 }
@@ -291,6 +300,7 @@ int main(int argc, char** argv)
     observeShellCalls(printCall);
     answerForPlugin(plugin.module);
     answerMediaControls(MediaControls::StandIn);
+    answerRatings(true, 4);   // the popup's stars: each song four until the user rates it
     observeMediaControls(printMediaControls);
 
     printf("player: loaded \"%s\" (interface 0x%x)\n", plugin.record->description, plugin.record->version);

@@ -235,13 +235,6 @@ static HWND WINAPI holdingCreateWindowExW(DWORD extended, const wchar_t* classNa
     return CreateWindowExW(extended, className, name, style, x, y, width, height, parent, menu, instance, parameter);
 }
 
-static HANDLE WINAPI holdingCreateThread(SECURITY_ATTRIBUTES* security, SIZE_T stack, LPTHREAD_START_ROUTINE routine, void* parameter,
-                                         DWORD flags, DWORD* id)
-{
-    if (held == Hold::ThreadOffPlayer && GetCurrentThreadId() != playerThread) holdHere();
-    return CreateThread(security, stack, routine, parameter, flags, id);
-}
-
 static void releaseIfQuitWaits()
 {
     if (held != Hold::Nothing && GetCurrentThreadId() == playerThread) SetEvent(holdReleased);
@@ -251,12 +244,6 @@ static DWORD WINAPI releasingMsgWait(DWORD count, const HANDLE* handles, BOOL al
 {
     releaseIfQuitWaits();
     return MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
-}
-
-static VOID WINAPI releasingSleep(DWORD milliseconds)
-{
-    releaseIfQuitWaits();
-    Sleep(milliseconds);
 }
 
 static HWND WINAPI answeringGetForegroundWindow()
@@ -293,9 +280,7 @@ bool answerForPlugin(HMODULE plugin)
         && patchImport(plugin, "USER32.dll", "SystemParametersInfoW", reinterpret_cast<const void*>(&answeringSystemParametersInfoW))
         && patchImport(plugin, "USER32.dll", "GetCursorPos", reinterpret_cast<const void*>(&answeringGetCursorPos))
         && patchImport(plugin, "USER32.dll", "CreateWindowExW", reinterpret_cast<const void*>(&holdingCreateWindowExW))
-        && patchImport(plugin, "USER32.dll", "MsgWaitForMultipleObjects", reinterpret_cast<const void*>(&releasingMsgWait))
-        && patchImport(plugin, "KERNEL32.dll", "CreateThread", reinterpret_cast<const void*>(&holdingCreateThread))
-        && patchImport(plugin, "KERNEL32.dll", "Sleep", reinterpret_cast<const void*>(&releasingSleep));
+        && patchImport(plugin, "USER32.dll", "MsgWaitForMultipleObjects", reinterpret_cast<const void*>(&releasingMsgWait));
 }
 
 void answerShellVersion(int major) { shellVersion = major; }

@@ -54,10 +54,10 @@ void answerPointer(const POINT* at);
 // Every monitor's DPI as GetDpiForMonitor (8.1 on) gives it, or realAnswer.
 void answerMonitorDpi(int dpi);
 
-// Holds the plug-in inside a call while quit is under way: the popup's window creation, or the
-// creation of a thread off the player's thread, waits there until quit on the player's thread waits
-// (its MsgWaitForMultipleObjects or Sleep). waitUntilHeld: false when nothing got there within timeout.
-enum class Hold { Nothing, PopupWindow, ThreadOffPlayer };
+// Holds the plug-in inside a call while quit is under way: the popup's window creation waits there
+// until quit, on the player's thread, waits (its MsgWaitForMultipleObjects). waitUntilHeld: false when
+// nothing got there within timeout.
+enum class Hold { Nothing, PopupWindow };
 void holdPlugin(Hold where);
 bool waitUntilHeld(DWORD timeout = 10000);
 

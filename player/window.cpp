@@ -26,6 +26,14 @@ static int stateInPlayer = -1;            // set by the user in the player since
 static const char* shownTitle = "";
 static HWND shownWindow;                  // the newest player window
 static char commandsReceived[512];        // the WM_COMMAND identifiers received, each followed by a blank
+static LONG outputPosition, outputLength; // in ms, for a script
+static volatile LONG outputQuestions;
+static LRESULT playerVersion = 0x5066;
+static bool hasLibrary = true;
+static int rating;
+static volatile LPARAM heldAt = -1;       // the message the player hangs at, or -1
+static HANDLE playerHeld = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+static HANDLE playerReleased = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
 static void notePlayerCommand(WORD command)
 {
@@ -117,12 +125,43 @@ static LRESULT answerFileName(WPARAM position)
     return reinterpret_cast<LRESULT>(fileAnswer);
 }
 
+static LRESULT answerOutputTime(WPARAM which)
+{
+    InterlockedIncrement(&outputQuestions);
+    const TimelineEvent* event = timeline ? eventNow() : nullptr;
+    int state = event ? event->state : shownState;
+    LONG position = event ? outputPosition + static_cast<LONG>(timelineElapsed() - event->at) : outputPosition;
+    if (event && event->state == StatePaused && event > timeline) position = outputPosition + static_cast<LONG>(event->at - (event - 1)->at);
+    LONG length = event ? (event->file && !strstr(event->file, "://") ? 245000 : -1) : outputLength;
+    if (which == 0) return state == StateStopped ? -1 : position;
+    if (which == 1) return length < 0 ? -1 : length / 1000;
+    return which == 2 ? length : -1;
+}
+
+static LRESULT answerRating(WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == 639 && hasLibrary && wParam <= 5) rating = static_cast<int>(wParam);
+    return lParam == 640 ? rating : 0;
+}
+
+static void hangIfHeld(LPARAM message)
+{
+    if (message != heldAt) return;
+    heldAt = -1;
+    SetEvent(playerHeld);
+    WaitForSingleObject(playerReleased, 10000);
+}
+
 static LRESULT CALLBACK playerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_USER: {
         LRESULT answer = 0;
+        hangIfHeld(lParam);
         if (answerHotkeyMessage(wParam, lParam, &answer)) return answer;
+        if (lParam == 0) return playerVersion;
+        if (lParam == 105) return answerOutputTime(wParam);
+        if (lParam == 639 || lParam == 640) return answerRating(wParam, lParam);
         if (lParam == 104) return answerPlayState();
         if (lParam == 125) return answerPosition();
         if (lParam == 214) return answerFileName(wParam);
@@ -153,6 +192,10 @@ HWND createPlayerWindow(bool classIcon, const wchar_t* className)
         description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         RegisterClassW(&description);
     }
+    setOutputTime(83000, 245000);
+    playerVersion = 0x5066;
+    hasLibrary = true;
+    rating = 0;
     shownWindow = CreateWindowW(className, L"Winamp", WS_OVERLAPPEDWINDOW, 40, 40, 275, 116,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     return shownWindow;
@@ -176,7 +219,33 @@ void scriptPolls(const PollAnswer* answers, int count)
     pollCount = 0;
     titleReadCount = 0;
     fileRequestCount = 0;
+    outputQuestions = 0;
 }
+
+void setOutputTime(LONG positionMs, LONG lengthMs)
+{
+    outputPosition = positionMs;
+    outputLength = lengthMs;
+}
+
+LONG outputTimeQuestions() { return outputQuestions; }
+void answerPlayerVersion(LRESULT version) { playerVersion = version; }
+void answerRatings(bool library, int current)
+{
+    hasLibrary = library;
+    rating = current;
+}
+int playerRating() { return rating; }
+
+void holdPlayerAt(LPARAM message)
+{
+    ResetEvent(playerHeld);
+    ResetEvent(playerReleased);
+    heldAt = message;
+}
+
+bool waitUntilPlayerHeld(DWORD timeout) { return WaitForSingleObject(playerHeld, timeout) == WAIT_OBJECT_0; }
+void releaseHeldPlayer() { SetEvent(playerReleased); }
 
 void scriptTimeline(const TimelineEvent* events, int count)
 {

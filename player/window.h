@@ -58,6 +58,25 @@ void changePlayerState(int state);
 int currentPlayerState();
 const char* currentPlayerTitle();
 
+// What the player answers of its output time (105): wParam 0 the position in ms (-1 when stopped),
+// 1 the length in seconds, 2 in ms (-1: unknown, as for a stream). Each player window starts at 1:23
+// of a 4:05 song; the timeline's songs go on from there at each event (a pause holds the time the
+// event before it played), 4:05 long where they have a file and are no stream.
+void setOutputTime(LONG positionMs, LONG lengthMs);
+LONG outputTimeQuestions();   // answered since the script began
+
+// Its version (0), 0x5066 (5.66) unless told; the current entry's rating (640), which 639 sets, 0 to
+// 5, where the player has its media library: without one it keeps none. Each player window starts at 0.
+void answerPlayerVersion(LRESULT version);
+void answerRatings(bool library, int current = 0);
+int playerRating();
+
+// The player's thread hangs at the next WM_USER message with this lParam (as a busy player does),
+// until releaseHeldPlayer() or 10 s; waitUntilPlayerHeld from another thread.
+void holdPlayerAt(LPARAM message);
+bool waitUntilPlayerHeld(DWORD timeout = 10000);
+void releaseHeldPlayer();
+
 // Runs the player's message loop until `polls` queries have been answered; false on the safety time-out.
 bool runPlayerUntilPolls(LONG polls, DWORD safetyTimeout = 60000);
 

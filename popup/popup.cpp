@@ -3,8 +3,10 @@
 // monitor that is gone gives way to the primary one, so the popup is never off-screen. Only quit ends
 // its thread, whenever quit comes; closed from outside, it hides until the next song.
 #include <windows.h>
+#include <commctrl.h>
 #include "popup.h"
 #include "accessible.h"
+#include "progress.h"
 #include "../buttons/buttons.h"
 #include "../module/module.h"
 #include "../resources/resource.h"
@@ -16,11 +18,14 @@ typedef BOOL(WINAPI* PlaySoundFunction)(const wchar_t* sound, HMODULE module, DW
 
 enum PlayState : LONG { Playing = 1, Paused = 3 };
 enum PopupLife : LONG { NotStarted, Running, Ended };
-enum ButtonId : int { PreviousId = 1, PlayPauseId, NextId };
+enum ChildId : int { PreviousId = 1, PlayPauseId, NextId, FirstStarId = 11, TimeLineId = 20, TimeBarId };
+static const int starCount = 5;
 
 static const wchar_t windowClass[] = L"Pipwick popup";
 static const UINT showContent = WM_APP;        // lParam: the Content to show
-static const UINT_PTR hideTimer = 1, fadeTimer = 2, pointerTimer = 3;
+static const UINT_PTR hideTimer = 1, fadeTimer = 2, pointerTimer = 3, progressTimer = 4;
+static const DWORD progressStep = 500;        // how often the time is asked for while the popup is up
+static const int barSteps = 1000;
 static const DWORD pointerCheck = 100;        // how often a pointer over the popup is looked for
 static const DWORD fadeTime = 150, fadeStep = 15;   // in and out within 200 ms
 static const DWORD shortestStay = 5000;        // "Duration" 0 or less
@@ -32,6 +37,7 @@ static const UINT windows2000Metrics = FIELD_OFFSET(NONCLIENTMETRICSW, iPaddedBo
 static_assert(windows2000Metrics == 500, "five fonts and nine sizes, as Windows 2000 reads them");
 static_assert(sizeof(void*) != 4 || sizeof(MONITORINFO) == 40, "the monitor information the system fills");
 static const int coverSideAt96 = 64, marginAt96 = 10, gapAt96 = 8, buttonHeightAt96 = 24, buttonWidthAt96 = 84;
+static const int barHeightAt96 = 4, barGapAt96 = 3;
 static const int largestCoverSide = 256;       // the cover's own size: a larger icon of it is refused
 
 struct Content {
@@ -51,6 +57,13 @@ static HANDLE volatile endRequested;   // set by quit: the thread ends, whether 
 // Only the popup's thread touches these.
 static Content shown;
 static HWND buttons[3];
+static HWND stars[starCount];          // named for screen readers: "Rate 3 stars", "Rated 3 stars"
+static HWND timeLine, timeBar;         // "1:23 / 4:05", and the bar beneath it
+static bool songShown;                 // playing or paused: its time and its rating belong
+static LONG playedLength;              // the song's length in seconds as last answered, 0 or less unknown
+static bool timeKnown;                 // the player has told the time since the song came
+static int rating = -1;                // the stars shown, or -1 for none
+static wchar_t timeText[32];
 static HWND owner;                     // hidden
 static HFONT textFont, headingFont;
 static int coverSide, margin, gap, buttonWidth, buttonHeight;
@@ -153,6 +166,56 @@ static int placedOnAxis(int start, int end, int size, int where)   // where: 0 s
     return at < start ? start : at;
 }
 
+static int measuredLineHeight(HDC context)
+{
+    return measured(context, textFont, L"0", 1).cy;
+}
+
+// Under the text, where a song is shown: the time with the stars after it, and the bar beneath.
+static bool timeRowShown() { return songShown && timeKnown; }
+static bool barShown() { return timeRowShown() && playedLength > 0; }
+static bool starsShown() { return songShown && rating >= 0; }
+
+static int showIf(HWND child, bool shown)
+{
+    ShowWindow(child, shown ? SW_SHOWNA : SW_HIDE);
+    return shown;
+}
+
+// The time row's children, at top in the text's column from left, width wide (fits: there is room
+// for it); its height.
+static int placeTimeRow(HDC context, int left, int top, int width, UINT dpi, bool fits)
+{
+    int line = measuredLineHeight(context);
+    bool row = showIf(timeLine, fits && timeRowShown());
+    bool bar = showIf(timeBar, fits && barShown());
+    bool starred = starsShown();
+    for (int i = 0; i < starCount; ++i) showIf(stars[i], row && starred);
+    if (!row) return 0;
+    int starsLeft = left + width - (starred ? starCount * line : 0);
+    SendMessageW(timeLine, WM_SETFONT, reinterpret_cast<WPARAM>(textFont), FALSE);
+    MoveWindow(timeLine, left, top, starsLeft - left, line, TRUE);
+    for (int i = 0; i < starCount; ++i) MoveWindow(stars[i], starsLeft + i * line, top, line, line, TRUE);
+    if (!bar) return line;
+    int barTop = top + line + scaled(barGapAt96, dpi), barHeight = scaled(barHeightAt96, dpi);
+    MoveWindow(timeBar, left, barTop, width, barHeight, TRUE);
+    return barTop + barHeight - top;
+}
+
+static int timeRowHeight(HDC context, UINT dpi)
+{
+    if (!timeRowShown()) return 0;
+    int line = measuredLineHeight(context);
+    return barShown() ? line + scaled(barGapAt96, dpi) + scaled(barHeightAt96, dpi) : line;
+}
+
+static int timeRowWidth(HDC context)
+{
+    if (!timeRowShown()) return 0;
+    SIZE time = measured(context, textFont, L"0:00:00 / 0:00:00", 17);
+    return time.cx + (starsShown() ? gap + starCount * measuredLineHeight(context) : 0);
+}
+
 // Size and place for what is shown now, on the chosen monitor; never outside its work area, nor wider
 // than a third of it: on a narrow one the buttons narrow, on a low one the text is cut above them.
 static void placePopup(HWND window)
@@ -168,26 +231,34 @@ static void placePopup(HWND window)
     int buttonsRoom = (widest - 2 * margin - 2 * gap) / 3;
     buttonWidth = scaled(buttonWidthAt96, dpi);
     if (buttonWidth > buttonsRoom) buttonWidth = buttonsRoom > 1 ? buttonsRoom : 1;
+    HDC context = GetDC(window);
+    int rowHeight = timeRowHeight(context, dpi), rowWidth = timeRowWidth(context);
     int besideButtons = 2 * margin + gap + buttonHeight;
-    int room = work.bottom - work.top - besideButtons;   // for the text and the cover
+    int room = work.bottom - work.top - besideButtons;   // for the text, its time row and the cover
     if (room < 1) room = 1;
+    bool rowFits = rowHeight < room;   // else the text alone
+    if (!rowFits) rowHeight = rowWidth = 0;
     coverSide = shown.cover ? coverSideAt(dpi) : 0;
     if (coverSide > room) coverSide = room;
     int besideText = 2 * margin + (coverSide ? coverSide + gap : 0);
-    HDC context = GetDC(window);
     SIZE block = textBlock(context, widest - besideText > 1 ? widest - besideText : 1);
-    ReleaseDC(window, context);
-    if (block.cy > room) block.cy = room;
+    if (block.cx < rowWidth) block.cx = rowWidth;
+    int textRoom = room - rowHeight > 1 ? room - rowHeight : 1;
+    if (block.cy > textRoom) block.cy = textRoom;
     textBottom = margin + block.cy;
     int width = besideText + block.cx;
     int buttonsWidth = 3 * buttonWidth + 2 * gap + 2 * margin;
     if (width < buttonsWidth) width = buttonsWidth;
-    int height = besideButtons + (block.cy > coverSide ? block.cy : coverSide);
+    int column = block.cy + rowHeight;
+    int height = besideButtons + (column > coverSide ? column : coverSide);
     LONG place = settings.popupPlace;
     static const int across[popupPlaces] = {2, 1, 0, 0, 1, 2}, down[popupPlaces] = {2, 2, 2, 0, 0, 0};
     int x = placedOnAxis(work.left, work.right, width, across[place]);
     int y = placedOnAxis(work.top, work.bottom, height, down[place]);
     SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    int left = besideText - margin;
+    placeTimeRow(context, left, textBottom, width - left - margin, dpi, rowFits);
+    ReleaseDC(window, context);
     for (int i = 0; i < 3; ++i) {
         SendMessageW(buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(textFont), FALSE);
         MoveWindow(buttons[i], margin + i * (buttonWidth + gap), height - margin - buttonHeight, buttonWidth, buttonHeight, TRUE);
@@ -243,6 +314,7 @@ static void hidePopup(HWND window)
 {
     KillTimer(window, hideTimer);
     KillTimer(window, pointerTimer);
+    KillTimer(window, progressTimer);
     pointerInside = false;
     ShowWindow(window, SW_HIDE);
     stopFade(window);   // once hidden: a faded-out popup must not flash whole
@@ -290,6 +362,7 @@ static void fadeOnward(HWND window)
 }
 
 static void watchPointer(HWND window);
+static void progressOnward(HWND window);
 
 static void timeUp(HWND window, UINT_PTR timer)
 {
@@ -301,9 +374,96 @@ static void timeUp(HWND window, UINT_PTR timer)
         watchPointer(window);
         return;
     }
+    if (timer == progressTimer) {
+        progressOnward(window);
+        return;
+    }
     KillTimer(window, hideTimer);
     if (systemAnimates()) startFade(window, -1);
     else hidePopup(window);
+}
+
+// The stars' names say what a press does, and which one the rating is.
+static void nameStars()
+{
+    for (int i = 0; i < starCount; ++i) {
+        wchar_t name[48] = L"";
+        LoadStringW(pluginRecord.moduleInstance, (i + 1 == rating ? IDS_RATED_FIRST : IDS_RATE_FIRST) + i, name, 48);
+        SetWindowTextW(stars[i], name);
+        InvalidateRect(stars[i], nullptr, FALSE);
+    }
+}
+
+// How far the song has played, as the player answers now; one that does not answer leaves the row
+// as it was. True when the row's shape changed (the time or the bar came).
+static bool refreshTime()
+{
+    LONG position = 0, length = 0;
+    if (!songShown || !readPlayTime(&position, &length)) return false;
+    bool row = timeRowShown(), bar = barShown();
+    timeKnown = true;
+    playedLength = length;
+    wchar_t line[sizeof timeText / sizeof timeText[0]];
+    formatPlayTime(line, sizeof line / sizeof line[0], position, length);
+    if (lstrcmpW(line, timeText) != 0) {
+        lstrcpyW(timeText, line);
+        SetWindowTextW(timeLine, line);
+        setAccessibleValue(line);   // read when asked, never announced
+    }
+    LONG seconds = position / 1000;
+    int fill = length <= 0 ? 0 : seconds >= length ? barSteps : MulDiv(seconds, barSteps, length);
+    SendMessageW(timeBar, PBM_SETPOS, static_cast<WPARAM>(fill), 0);
+    return row != timeRowShown() || bar != barShown();
+}
+
+// A song's popup asks for its time about twice a second while it is up, and for nothing while hidden.
+static void progressOnward(HWND window)
+{
+    if (!IsWindowVisible(window)) {
+        KillTimer(window, progressTimer);
+        return;
+    }
+    if (refreshTime()) placePopup(window);
+}
+
+// The time and the rating of what is shown now, asked before it is placed.
+static void takeSongDetails(HWND window)
+{
+    songShown = shown.state == Playing || shown.state == Paused;
+    timeKnown = false;
+    playedLength = 0;
+    timeText[0] = L'\0';
+    SetWindowTextW(timeLine, L"");
+    setAccessibleValue(L"");
+    rating = songShown ? readRating() : -1;
+    nameStars();
+    refreshTime();
+    if (songShown) SetTimer(window, progressTimer, progressStep, nullptr);
+    else KillTimer(window, progressTimer);
+}
+
+// A click on a star rates the song that many; on the star that is its rating already, clears it. The
+// stars then show what the player answers.
+static void rateWithStar(HWND window, int stars)
+{
+    bool had = starsShown();
+    rating = rateSong(stars == rating ? 0 : stars, rating);
+    nameStars();
+    if (had != starsShown()) placePopup(window);
+}
+
+static void drawStarButton(const DRAWITEMSTRUCT* item)
+{
+    FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_INFOBK));
+    RECT box = {item->rcItem.left + 1, item->rcItem.top + 1, item->rcItem.right - 1, item->rcItem.bottom - 1};
+    drawStar(item->hDC, box, static_cast<int>(item->CtlID) - FirstStarId < rating, GetSysColor(COLOR_INFOTEXT));
+}
+
+static LRESULT colourTimeLine(HDC context)
+{
+    SetTextColor(context, GetSysColor(COLOR_INFOTEXT));
+    SetBkColor(context, GetSysColor(COLOR_INFOBK));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_INFOBK));
 }
 
 // Each line's blanks at either end go: the one-line format starts with one.
@@ -339,6 +499,7 @@ static void takeContent(HWND window, const Content* content)
 {
     if (shown.cover && shown.cover != content->cover) DestroyIcon(shown.cover);
     shown = *content;
+    takeSongDetails(window);   // first: whoever reads the new name finds the new time
     wchar_t spoken[sizeof shown.heading / sizeof shown.heading[0] + 1 + sizeof shown.text / sizeof shown.text[0]];
     lstrcpyW(spoken, shown.heading);
     lstrcatW(spoken, L"\n");
@@ -407,10 +568,11 @@ static LRESULT answerObjectRequest(HWND window, WPARAM wParam, LPARAM lParam)
     return answered ? object : DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
 }
 
-static void pressButton(int id)
+static void pressButton(HWND window, int id)
 {
     static const int pressed[] = {ButtonPrevious, ButtonPlayPause, ButtonNext};
     if (id >= PreviousId && id <= NextId) pressPlayerButton(pressed[id - PreviousId], shown.state);
+    if (id >= FirstStarId && id < FirstStarId + starCount) rateWithStar(window, id - FirstStarId + 1);
 }
 
 static LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -423,7 +585,9 @@ static LRESULT CALLBACK popupProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONUP: bringPlayerForward(window); return 0;
     case WM_RBUTTONUP: hidePopup(window); return 0;
     case WM_TIMER: timeUp(window, wParam); return 0;
-    case WM_COMMAND: pressButton(LOWORD(wParam)); return 0;
+    case WM_COMMAND: pressButton(window, LOWORD(wParam)); return 0;
+    case WM_DRAWITEM: drawStarButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_CTLCOLORSTATIC: return colourTimeLine(reinterpret_cast<HDC>(wParam));
     // Closed from outside it goes as a right-click does; the next song brings it back. Only quit ends it.
     case WM_CLOSE: hidePopup(window); return 0;
     case WM_DISPLAYCHANGE: followDisplay(window); return 0;
@@ -461,6 +625,16 @@ static HWND makePopupWindow()
         buttons[i] = CreateWindowExW(0, L"BUTTON", name, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0, window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(PreviousId + i)), instance, nullptr);
     }
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    timeLine = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, window,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(TimeLineId)), instance, nullptr);
+    timeBar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, window,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(TimeBarId)), instance, nullptr);
+    SendMessageW(timeBar, PBM_SETRANGE32, 0, barSteps);
+    for (int i = 0; i < starCount; ++i)
+        stars[i] = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_OWNERDRAW, 0, 0, 0, 0, window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstStarId + i)), instance, nullptr);
     return window;
 }
 

@@ -18,6 +18,8 @@
 #define IDS_MONITOR_PLAYERS   26    // monitor 0
 #define IDS_MONITOR           27    // "%d: %d × %d%s"
 #define IDS_MONITOR_PRIMARY   28
+#define IDS_RATE_FIRST        30    // 30-34: the popup's stars, "Rate 1 star" to "Rate 5 stars"
+#define IDS_RATED_FIRST       35    // 35-39: the star that is the song's rating now
 
 // Dialog (1000) and its controls (1000-1099).
 #define IDD_OPTIONS           1000

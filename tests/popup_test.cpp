@@ -1,6 +1,7 @@
 // The popup of the plug-in's own, in place of the balloon: what it is and says, where it goes on
 // which monitor, what its clicks and buttons do, when it does not show, and that quit takes it away.
 #include "standin.h"
+#include <commctrl.h>
 #include <oleacc.h>
 #include <vector>
 
@@ -32,11 +33,33 @@ std::string textOf(HWND window)
     return utf8(text);
 }
 
+// The named children that show: the buttons, the time, the stars.
 std::string childTexts(HWND window)
 {
     std::string all;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) all += textOf(child) + "|";
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && !textOf(child).empty()) all += textOf(child) + "|";
     return all;
+}
+
+const std::string unrated = "Rate 1 star|Rate 2 stars|Rate 3 stars|Rate 4 stars|Rate 5 stars|";
+
+HWND childOf(HWND popup, const wchar_t* className)
+{
+    return FindWindowExW(popup, nullptr, className, nullptr);
+}
+
+// The time as shown, and how full its bar is (of 1000), or -1 where none shows.
+std::string timeShown(HWND popup)
+{
+    HWND line = childOf(popup, L"Static");
+    return line && (GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE) ? textOf(line) : "(none)";
+}
+
+int barFill(HWND popup)
+{
+    HWND bar = childOf(popup, L"msctls_progress32");
+    return bar && IsWindowVisible(bar) ? static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)) : -1;
 }
 
 int popupsOfThisProcess()
@@ -60,17 +83,13 @@ template <typename Condition> bool eventually(Condition holds)
     return holds();
 }
 
-// Every thread the plug-in has started ends, without anyone's help but the player's messages.
-bool pluginThreadsEnd(const ThreadList& before)
+// The popup of a one-answer script once the watcher has shown it.
+HWND popupShown(StandInPlayer& player, const PollAnswer* script)
 {
-    ThreadList now;
-    listProcessThreads(&now);
-    for (int i = 0; i < now.count; ++i) {
-        bool old = false;
-        for (int j = 0; j < before.count; ++j) old |= before.ids[j] == now.ids[i];
-        if (!old && !threadEnds(now.ids[i])) return false;
-    }
-    return true;
+    player.init(script, 1);
+    REQUIRE(runPlayerUntilPolls(2));
+    REQUIRE(findPopup());
+    return findPopup();
 }
 
 POINT centreOf(HWND window)
@@ -104,13 +123,13 @@ TEST_CASE("the popup: topmost, never active, no taskbar button; the heading and 
     CHECK((extended & WS_EX_APPWINDOW) == 0);
     CHECK(GetForegroundWindow() != popup);
     CHECK(textOf(popup) == "Winamp\n Some Artist - Some Song");
-    CHECK(childTexts(popup) == "Previous|Pause|Next|");
+    CHECK(childTexts(popup) == "Previous|Pause|Next|1:23 / 4:05|" + unrated);
     scriptPolls(script + 1, 2);
     REQUIRE(runPlayerUntilPolls(3));
     CHECK(popupsOfThisProcess() == 1);
     CHECK(findPopup() == popup);   // refilled in place
     CHECK(textOf(popup) == "Winamp\nPlayback paused.");
-    CHECK(childTexts(popup) == "Previous|Play|Next|");
+    CHECK(childTexts(popup) == "Previous|Play|Next|1:23 / 4:05|" + unrated);
     SendMessageW(popup, WM_CLOSE, 0, 0);   // as another program may
     CHECK(!IsWindowVisible(popup));
     scriptPolls(script, 1);
@@ -121,14 +140,13 @@ TEST_CASE("the popup: topmost, never active, no taskbar button; the heading and 
     CHECK(balloons() == "");   // no balloon, and no icon of ours
 }
 
-TEST_CASE("ru: the popup's buttons by their Russian names")
+TEST_CASE("ru: the popup's buttons and stars by their Russian names")
 {
     const PollAnswer script[] = {{StatePlaying, song}};
     StandInPlayer player(popupSettings);
-    player.init(script, 1);
-    REQUIRE(runPlayerUntilPolls(2));
-    REQUIRE(findPopup());
-    CHECK(childTexts(findPopup()) == "Предыдущая|Пауза|Следующая|");
+    answerRatings(true, 3);
+    CHECK(childTexts(popupShown(player, script)) == "Предыдущая|Пауза|Следующая|1:23 / 4:05|Поставить 1 звезду|Поставить 2 звезды|"
+                                     "Оценка: 3 звезды|Поставить 4 звезды|Поставить 5 звёзд|");
     player.quit();
 }
 
@@ -299,12 +317,7 @@ TEST_CASE("it stays while the pointer rests on it or on one of its buttons, and 
     for (const char* over : {"the popup", "Next"}) {
         CAPTURE(over);
         StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nPopup=1\r\nDuration=1000\r\n");
-        player.init(script, 1);
-        REQUIRE(runPlayerUntilPolls(2));
-        HWND popup = findPopup();
-        REQUIRE(popup);
-        HWND under = std::string(over) == "Next" ? button(popup, over) : popup;
-        REQUIRE(under);
+        HWND popup = popupShown(player, script), under = std::string(over) == "Next" ? button(popup, over) : popup;
         POINT at = centreOf(under);
         answerPointer(&at);
         SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));   // as a move there does
@@ -317,86 +330,65 @@ TEST_CASE("it stays while the pointer rests on it or on one of its buttons, and 
     }
 }
 
-TEST_CASE("a monitor unplugged under the popup: it moves into the work area of the primary one")
+TEST_CASE("a monitor unplugged under the popup: it moves into the primary one's work area; above 384 DPI the cover still shows")
 {
     const FakeMonitor two[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}}, {{1024, 0, 2944, 1080}, {1024, 0, 2944, 1040}}};
-    const PollAnswer script[] = {{StatePlaying, song}};
+    std::string file = utf8((scratchFolderNamed(L"dpi") + L"\\song.mp3").c_str());
+    const PollAnswer script[] = {{StatePlaying, song, nullptr, file.c_str()}};
     StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nPopup=1\r\nPopupMonitor=2\r\nDuration=30000\r\n");
     answerMonitors(two, 2);
-    player.init(script, 1);
-    REQUIRE(runPlayerUntilPolls(2));
-    HWND popup = findPopup();
-    REQUIRE(popup);
+    answerMonitorDpi(480);
+    answerEmbeddedPicture(300, 0xFF0000);
+    HWND popup = popupShown(player, script);
+    CHECK(pluginIconsAlive() == 1);   // the cover, held by the popup at 256 pixels
     RECT shown = {};
     GetWindowRect(popup, &shown);
     CHECK(shown.left >= 1024);
-    answerMonitors(two, 1);
+    answerMonitors(two, 1);   // the primary one left, at 96 DPI
+    answerMonitorDpi(96);
     SendMessageW(popup, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));   // as the system tells every window
     GetWindowRect(popup, &shown);
-    CHECK(shown.left >= 0);
-    CHECK(shown.right <= 1024);
-    CHECK(shown.bottom <= 728);
+    CHECK((shown.left >= 0 && shown.right <= 1024 && shown.bottom <= 728));
     player.quit();
 }
 
-TEST_CASE("above 384 DPI the cover still shows, its icon 256 pixels at most")
-{
-    std::string file = utf8((scratchFolderNamed(L"dpi") + L"\\song.mp3").c_str());
-    const PollAnswer script[] = {{StatePlaying, song, nullptr, file.c_str()}};
-    StandInPlayer player(popupSettings);
-    answerMonitorDpi(480);
-    answerEmbeddedPicture(300, 0xFF0000);
-    player.init(script, 1);
-    REQUIRE(runPlayerUntilPolls(2));
-    REQUIRE(findPopup());
-    CHECK(pluginIconsAlive() == 1);   // held by the popup
-    player.quit();
-}
-
-TEST_CASE("quit ends the popup's thread whenever it comes: while its window is made, or its thread")
+TEST_CASE("quit ends the popup's thread even while the thread still makes its window")
 {
     const PollAnswer script[] = {{StatePlaying, song}};
-    for (Hold where : {Hold::PopupWindow, Hold::ThreadOffPlayer}) {
-        CAPTURE(static_cast<int>(where));
-        StandInPlayer player(popupSettings);
-        holdPlugin(where);
-        player.init(script, 1);   // the popup's thread starts with the watcher
-        REQUIRE(waitUntilHeld());
-        player.quit();
-        CHECK(pluginThreadsEnd(player.threadsBefore));
-        CHECK(findPopup() == nullptr);
-    }
+    StandInPlayer player(popupSettings);
+    holdPlugin(Hold::PopupWindow);
+    player.init(script, 1);   // the popup's thread starts with the watcher
+    REQUIRE(waitUntilHeld());
+    player.quit();
+    CHECK(eventually([&] { return countNewThreads(player.threadsBefore) == 0; }));
+    CHECK(findPopup() == nullptr);
 }
 
 namespace {
 
-struct Alert {
-    LONG role;
-    std::string name;
-};
-std::vector<Alert> alerts;
+std::string alerts;   // "alert name = value|" for each, "role N ..." for another role
 
 // As a screen reader takes an alert: the object from the event, asked at once for its role and name.
 void CALLBACK takeAlert(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
 {
     IAccessible* accessible = nullptr;
-    VARIANT which;
+    VARIANT which, role;
     VariantInit(&which);
-    Alert alert = {0, "(no object)"};
-    if (SUCCEEDED(AccessibleObjectFromEvent(window, object, child, &accessible, &which)) && accessible) {
-        VARIANT role;
-        VariantInit(&role);
-        BSTR name = nullptr;
-        if (SUCCEEDED(accessible->get_accRole(which, &role)) && role.vt == VT_I4) alert.role = role.lVal;
-        alert.name = SUCCEEDED(accessible->get_accName(which, &name)) && name ? utf8(name) : "(no name)";
-        SysFreeString(name);
-        accessible->Release();
-    }
-    alerts.push_back(alert);
+    VariantInit(&role);
+    BSTR name = nullptr, value = nullptr;
+    if (FAILED(AccessibleObjectFromEvent(window, object, child, &accessible, &which)) || !accessible) return void(alerts += "(none)|");
+    accessible->get_accRole(which, &role);
+    accessible->get_accName(which, &name);
+    accessible->get_accValue(which, &value);
+    alerts += (role.vt == VT_I4 && role.lVal == ROLE_SYSTEM_ALERT ? "alert " : "role " + std::to_string(role.lVal) + " ") +
+              (name ? utf8(name) : "(no name)") + (value ? " = " + utf8(value) : "") + "|";
+    SysFreeString(name);
+    SysFreeString(value);
+    accessible->Release();
 }
 
 // The alerts of this process's popups while the script plays, with a screen reader running or not.
-std::vector<Alert> alertsFor(const PollAnswer* script, int count, const char* settings, int screenReader, int userState)
+std::string alertsFor(const PollAnswer* script, int count, const char* settings, int screenReader, int userState)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     alerts.clear();
@@ -416,13 +408,6 @@ std::vector<Alert> alertsFor(const PollAnswer* script, int count, const char* se
     return alerts;
 }
 
-std::string describe(const std::vector<Alert>& taken)
-{
-    std::string all;
-    for (const Alert& alert : taken) all += (alert.role == ROLE_SYSTEM_ALERT ? "alert " : "role " + std::to_string(alert.role) + " ") + alert.name + "|";
-    return all;
-}
-
 }  // namespace
 
 TEST_CASE("with a screen reader each popup speaks once, an alert named in one line; without one, or unseen, none")
@@ -433,21 +418,115 @@ TEST_CASE("with a screen reader each popup speaks once, an alert named in one li
         const char* alerts;
     };
     const Row rows[] = {
-        {1, realAnswer, "alert Winamp, Some Artist - Some Song|alert Winamp, Other Artist - Other Song|"
-                        "alert Winamp, Playback paused.|alert Winamp, Playback stopped.|"},
+        {1, realAnswer, "alert Winamp, Some Artist - Some Song = 1:23 / 4:05|alert Winamp, Other Artist - Other Song = 1:23 / 4:05|"
+                        "alert Winamp, Playback paused. = 1:23 / 4:05|alert Winamp, Playback stopped.|"},   // the time its value
         {0, realAnswer, ""},
         {1, QUNS_BUSY, ""},   // a full-screen program: no popup, so no word either
     };
     for (const Row& row : rows) {
         CAPTURE(row.screenReader);
         CAPTURE(row.userState);
-        CHECK(describe(alertsFor(script, 4, popupSettings, row.screenReader, row.userState)) == row.alerts);
+        CHECK(alertsFor(script, 4, popupSettings, row.screenReader, row.userState) == row.alerts);
     }
 }
 
 TEST_CASE("ru: the two-line format in Russian, the song in Japanese outside the code page, read as one line")
 {
     const PollAnswer script[] = {{StatePlaying, "12. 坂本九 - 上を向いて歩こう - Winamp"}};
-    CHECK(describe(alertsFor(script, 1, "[zoPipwick]\r\nSleep=100\r\nPopup=1\r\nSimple=0\r\n", 1, realAnswer))
-          == "alert Winamp, Исполнитель:  坂本九, Название:  上を向いて歩こう|");
+    CHECK(alertsFor(script, 1, "[zoPipwick]\r\nSleep=100\r\nPopup=1\r\nSimple=0\r\n", 1, realAnswer)
+          == "alert Winamp, Исполнитель:  坂本九, Название:  上を向いて歩こう = 1:23 / 4:05|");
+}
+
+TEST_CASE("how far the song has played: the time under the text, the bar beneath it where the length is known")
+{
+    struct Row {
+        int state;
+        LONG position, length;   // ms, as the player answers them
+        const char* time;
+        int fill;                // of 1000, -1 for no bar
+    };
+    const Row rows[] = {{StatePlaying, 0, 245000, "0:00 / 4:05", 0},           {StatePlaying, 59000, 245000, "0:59 / 4:05", 241},
+                        {StatePlaying, 120000, 240000, "2:00 / 4:00", 500},    {StatePlaying, 3723000, 4200000, "1:02:03 / 1:10:00", 886},
+                        {StatePlaying, 83000, -1, "1:23", -1},                 // a stream
+                        {StatePaused, 83000, 245000, "1:23 / 4:05", 339},      {StateStopped, -1, 245000, "(none)", -1}};
+    for (const Row& row : rows) {
+        CAPTURE(row.time);
+        const PollAnswer script[] = {{row.state, row.state == StatePlaying ? song : "Winamp"}};
+        StandInPlayer player(popupSettings);
+        setOutputTime(row.position, row.length);
+        HWND popup = popupShown(player, script);
+        CHECK(timeShown(popup) == row.time);
+        CHECK(barFill(popup) == row.fill);
+        player.quit();
+    }
+}
+
+namespace {
+
+// While the player hangs, a right-click on the popup, which must take it down within 3 s.
+DWORD WINAPI rightClickWhileHeld(LPVOID popup)
+{
+    HWND window = static_cast<HWND>(popup);
+    if (waitUntilPlayerHeld()) PostMessageW(window, WM_RBUTTONUP, 0, 0);
+    for (int i = 0; i < 300 && IsWindowVisible(window); ++i) Sleep(10);
+    DWORD hidden = !IsWindowVisible(window);
+    releaseHeldPlayer();
+    return hidden;
+}
+
+}  // namespace
+
+TEST_CASE("the time goes on while the popup is up, nothing is asked while it is hidden, and a hung player holds up nothing")
+{
+    const PollAnswer script[] = {{StatePlaying, song}};
+    StandInPlayer player("[zoPipwick]\r\nSleep=100\r\nPopup=1\r\nDuration=30000\r\n");
+    HWND popup = popupShown(player, script);
+    setOutputTime(90000, 245000);
+    CHECK(eventually([&] { return timeShown(popup) == "1:30 / 4:05"; }));
+    setOutputTime(95000, 245000);
+    holdPlayerAt(105);   // at the next question
+    HANDLE prober = CreateThread(nullptr, 0, rightClickWhileHeld, popup, 0, nullptr);
+    runPlayerFor(1000);
+    DWORD hidden = 0;
+    WaitForSingleObject(prober, INFINITE);
+    GetExitCodeThread(prober, &hidden);
+    CloseHandle(prober);
+    CHECK(hidden);
+    CHECK(timeShown(popup) == "1:30 / 4:05");   // as it was
+    LONG asked = outputTimeQuestions();
+    runPlayerFor(1500);
+    CHECK(outputTimeQuestions() == asked);
+    player.quit();
+}
+
+TEST_CASE("the stars: the song's rating, a click rates it, a click on its rating clears it; none where the player keeps none")
+{
+    struct Row {
+        bool library;
+        LRESULT version;
+        int clicks[2];     // stars clicked, 0 for none
+        const char* stars;
+        int kept;
+    };
+    const Row rows[] = {{true, 0x5066, {4, 0}, "Rate 1 star|Rate 2 stars|Rate 3 stars|Rated 4 stars|Rate 5 stars|", 4},
+                        {true, 0x5066, {4, 4}, "Rate 1 star|Rate 2 stars|Rate 3 stars|Rate 4 stars|Rate 5 stars|", 0},
+                        {false, 0x5066, {4, 0}, "", 0},   // without its library: the rating does not read back
+                        {true, 0x5003, {0, 0}, "", 0}};   // older than 5.04
+    const PollAnswer script[] = {{StatePlaying, song}};
+    for (const Row& row : rows) {
+        CAPTURE(row.library);
+        CAPTURE(row.version);
+        StandInPlayer player(popupSettings);
+        answerRatings(row.library);
+        answerPlayerVersion(row.version);
+        HWND popup = popupShown(player, script);
+        for (int star : row.clicks)
+            if (star) SendMessageW(GetDlgItem(popup, 10 + star), BM_CLICK, 0, 0);   // the stars are children 11 to 15
+        std::string stars;
+        for (int id = 11; id <= 15; ++id)
+            if (IsWindowVisible(GetDlgItem(popup, id))) stars += textOf(GetDlgItem(popup, id)) + "|";
+        CHECK(stars == row.stars);
+        CHECK(playerRating() == row.kept);
+        player.quit();
+    }
 }
