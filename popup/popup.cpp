@@ -63,7 +63,6 @@ static bool songShown;                 // playing or paused: its time and its ra
 static LONG playedLength;              // the song's length in seconds as last answered, 0 or less unknown
 static bool timeKnown;                 // the player has told the time since the song came
 static int rating = -1;                // the stars shown, or -1 for none
-static wchar_t timeText[32];
 static HWND owner;                     // hidden
 static HFONT textFont, headingFont;
 static int coverSide, margin, gap, buttonWidth, buttonHeight;
@@ -182,32 +181,31 @@ static int showIf(HWND child, bool shown)
     return shown;
 }
 
-// The time row's children, at top in the text's column from left, width wide (fits: there is room
-// for it); its height.
-static int placeTimeRow(HDC context, int left, int top, int width, UINT dpi, bool fits)
-{
-    int line = measuredLineHeight(context);
-    bool row = showIf(timeLine, fits && timeRowShown());
-    bool bar = showIf(timeBar, fits && barShown());
-    bool starred = starsShown();
-    for (int i = 0; i < starCount; ++i) showIf(stars[i], row && starred);
-    if (!row) return 0;
-    int starsLeft = left + width - (starred ? starCount * line : 0);
-    SendMessageW(timeLine, WM_SETFONT, reinterpret_cast<WPARAM>(textFont), FALSE);
-    MoveWindow(timeLine, left, top, starsLeft - left, line, TRUE);
-    for (int i = 0; i < starCount; ++i) MoveWindow(stars[i], starsLeft + i * line, top, line, line, TRUE);
-    if (!bar) return line;
-    int barTop = top + line + scaled(barGapAt96, dpi), barHeight = scaled(barHeightAt96, dpi);
-    MoveWindow(timeBar, left, barTop, width, barHeight, TRUE);
-    return barTop + barHeight - top;
-}
-
+// The time row's height: the line, and the bar beneath it where there is one.
 static int timeRowHeight(HDC context, UINT dpi)
 {
     if (!timeRowShown()) return 0;
     int line = measuredLineHeight(context);
     return barShown() ? line + scaled(barGapAt96, dpi) + scaled(barHeightAt96, dpi) : line;
 }
+
+// The time row's children, at top in the text's column from left, width wide (fits: there is room
+// for it).
+static void placeTimeRow(HDC context, int left, int top, int width, UINT dpi, bool fits)
+{
+    bool row = showIf(timeLine, fits && timeRowShown());
+    bool bar = showIf(timeBar, fits && barShown());
+    bool starred = starsShown();
+    for (int i = 0; i < starCount; ++i) showIf(stars[i], row && starred);
+    if (!row) return;
+    int line = measuredLineHeight(context), starsLeft = left + width - (starred ? starCount * line : 0);
+    SendMessageW(timeLine, WM_SETFONT, reinterpret_cast<WPARAM>(textFont), FALSE);
+    MoveWindow(timeLine, left, top, starsLeft - left, line, TRUE);
+    for (int i = 0; i < starCount; ++i) MoveWindow(stars[i], starsLeft + i * line, top, line, line, TRUE);
+    int barHeight = scaled(barHeightAt96, dpi);
+    if (bar) MoveWindow(timeBar, left, top + timeRowHeight(context, dpi) - barHeight, width, barHeight, TRUE);
+}
+
 
 static int timeRowWidth(HDC context)
 {
@@ -403,10 +401,10 @@ static bool refreshTime()
     bool row = timeRowShown(), bar = barShown();
     timeKnown = true;
     playedLength = length;
-    wchar_t line[sizeof timeText / sizeof timeText[0]];
+    wchar_t line[32], before[32] = L"";
     formatPlayTime(line, sizeof line / sizeof line[0], position, length);
-    if (lstrcmpW(line, timeText) != 0) {
-        lstrcpyW(timeText, line);
+    GetWindowTextW(timeLine, before, sizeof before / sizeof before[0]);
+    if (lstrcmpW(line, before) != 0) {   // unchanged, it is not drawn again
         SetWindowTextW(timeLine, line);
         setAccessibleValue(line);   // read when asked, never announced
     }
@@ -432,7 +430,6 @@ static void takeSongDetails(HWND window)
     songShown = shown.state == Playing || shown.state == Paused;
     timeKnown = false;
     playedLength = 0;
-    timeText[0] = L'\0';
     SetWindowTextW(timeLine, L"");
     setAccessibleValue(L"");
     rating = songShown ? readRating() : -1;

@@ -32,23 +32,20 @@ bool readPlayTime(LONG* position, LONG* length)
     return true;
 }
 
-static int appendTime(wchar_t* line, int used, int size, LONG seconds)
+static void formatTime(wchar_t* text, int size, LONG seconds)
 {
-    wchar_t part[24];
     LONG hours = seconds / 3600, minutes = seconds / 60 % 60;
-    if (hours) wsprintfW(part, L"%ld:%02ld:%02ld", hours, minutes, seconds % 60);
-    else wsprintfW(part, L"%ld:%02ld", minutes, seconds % 60);
-    copyTextCut(line + used, size - used, part);
-    return used + lstrlenW(line + used);
+    if (hours) formatTextCut(text, size, L"%ld:%02ld:%02ld", hours, minutes, seconds % 60);
+    else formatTextCut(text, size, L"%ld:%02ld", minutes, seconds % 60);
 }
 
 void formatPlayTime(wchar_t* line, int size, LONG position, LONG length)
 {
-    int used = appendTime(line, 0, size, position / 1000);
-    if (length <= 0) return;
-    copyTextCut(line + used, size - used, L" / ");
-    used += lstrlenW(line + used);
-    appendTime(line, used, size, length);
+    wchar_t played[16], whole[16];
+    formatTime(played, sizeof played / sizeof played[0], position / 1000);
+    if (length <= 0) return copyTextCut(line, size, played);
+    formatTime(whole, sizeof whole / sizeof whole[0], length);
+    formatTextCut(line, size, L"%s / %s", played, whole);
 }
 
 int readRating()

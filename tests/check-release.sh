@@ -54,9 +54,7 @@ if [ "$pipwick_preset" != default ]; then
     tested=$pipwick_build/test-setup/Pipwick-$version-x64-test.exe
     tools/make-setup.sh "$pipwick_build/gen_Pipwick.dll" "$tested" amd64-unicode
 fi
-run=()
-[ "$pipwick_emulated" = 0 ] || run=("${pipwick_in_root[@]}")
-"${run[@]}" xvfb-run -a -s "-screen 0 1024x768x24" bash tests/check-setup.sh "$tested" || fail=1
+"${pipwick_in_root[@]}" xvfb-run -a -s "-screen 0 1024x768x24" bash tests/check-setup.sh "$tested" || fail=1
 
 echo "zip: $zip, SHA-256 $(sha256sum "$zip" | cut -d" " -f1)"
 echo "setup: $setup, $(stat -c %s "$setup") bytes, SHA-256 $(sha256sum "$setup" | cut -d" " -f1)"

@@ -55,5 +55,7 @@ fi
 pipwick_prefix=$pipwick_top/$pipwick_build/wineprefix
 [ "${PIPWICK_EMULATED:-0}" != 1 ] || pipwick_prefix=$pipwick_prefix-emulated
 
-# On the emulated route, what runs a command inside the root, with this tree at its own path.
-pipwick_in_root=("$pipwick_top/tools/root.sh" "$pipwick_release" --bind)
+# What runs a command where Windows programs run: on the emulated route inside the root, with this
+# tree at its own path; elsewhere nothing, and the command runs here.
+pipwick_in_root=()
+[ "$pipwick_emulated" = 0 ] || pipwick_in_root=("$pipwick_top/tools/root.sh" "$pipwick_release" --bind)

@@ -12,12 +12,9 @@ if [ "${1:-}" != --in-display ]; then
         bash tests/check-dll.sh build/gen_Pipwick.dll
     fi
     # Every Wine program below shares one X display; on the emulated route, inside the root.
-    run=()
-    if [ "$pipwick_emulated" = 1 ]; then
+    [ "$pipwick_emulated" = 0 ] ||
         echo "test: the i686-emulated route: the DLL that ships, under 32-bit Wine through QEMU in $pipwick_roots/$pipwick_release"
-        run=("${pipwick_in_root[@]}")
-    fi
-    exec "${run[@]}" xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display "$@"
+    exec "${pipwick_in_root[@]}" xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --in-display "$@"
 fi
 shift
 . tools/platform.sh
